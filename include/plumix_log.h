@@ -1,0 +1,113 @@
+/*
+ * libplumix_log: one way for the tool suite's vendor programs to write Android log records.
+ *
+ * A caller builds a LogMessage, streams text into it, and lets it go out of scope. The record
+ * text is a header, "<" className "::" funcName ">" (the "className::" part only when className
+ * is not empty), followed directly by whatever was streamed. On destruction the record is written
+ * to the Android log with the module name as tag, if the live system properties let it through:
+ *
+ *   vendor.plumix.log.on           "1"        only the exact text "1" turns logging on
+ *   vendor.plumix.log.severity     "2"        lowest severity written
+ *   vendor.plumix.log.catgory      "0x01011"  category mask, one hexadecimal digit per module
+ *   vendor.plumix.log.buffer.size  "1024"     a record must be shorter than this; 0 is no limit
+ *   vendor.plumix.dumplog.on       "0"        anything but "0" enables DUMPLOG's chunk records
+ *
+ * Records of severity ERROR and above bypass the module and severity filters, never the on switch.
+ * Properties are read afresh for every record, so a change takes effect with the next one.
+ *
+ *   using namespace vendor::korvane::zunt_tools;
+ *   log::LogMessage(log::INFO, "VELK", "Hal", "run").stream() << "started, id " << id;
+ *
+ * Every declaration below is part of the library's binary interface: callers built against this
+ * header link by these exact names and allocate these classes on their own stacks.
+ */
+#pragma once
+
+#include <cstdint>
+#include <sstream>
+#include <string>
+
+#define PLUMIX_LOG_EXPORT __attribute__((visibility("default")))
+
+namespace vendor {
+namespace korvane {
+namespace zunt_tools {
+namespace log {
+
+enum LogSeverity : int32_t {
+    VERBOSE = 0,   // ANDROID_LOG_VERBOSE
+    DEBUG = 1,     // ANDROID_LOG_DEBUG
+    INFO = 2,      // ANDROID_LOG_INFO
+    WARNING = 3,   // ANDROID_LOG_WARN
+    ERROR = 4,     // ANDROID_LOG_ERROR; from here up the module and severity filters are bypassed
+    CRITICAL = 5,  // ANDROID_LOG_ERROR as well
+    FATAL = 6,     // ANDROID_LOG_FATAL; written like any other record, the process goes on
+};
+
+// One log record. Nothing is written before the destructor runs, and at most one record then.
+class PLUMIX_LOG_EXPORT LogMessage {
+  public:
+    // Writes the header. A failure (memory exhausted) reaches the caller.
+    LogMessage(LogSeverity severity, const std::string& module, const std::string& className,
+               const std::string& funcName);
+    // The same with an empty className: the header is "<" funcName ">".
+    LogMessage(LogSeverity severity, const std::string& module, const std::string& funcName);
+    // The same, followed by length bytes of buffer rendered as LogMessageData does. A null
+    // buffer or a length below 1 adds nothing. If rendering fails, the header-only record is
+    // emitted as usual and the failure reaches the caller.
+    LogMessage(LogSeverity severity, const std::string& module, const std::string& funcName,
+               const char* buffer, int length);
+    // Decides from the properties and writes the record, or drops it. Never throws.
+    ~LogMessage() noexcept;
+
+    LogMessage(const LogMessage&) = delete;
+    LogMessage& operator=(const LogMessage&) = delete;
+
+    std::ostringstream& stream();
+    // A copy of the text gathered so far, header included.
+    std::string ToString();
+
+  private:
+    std::ostringstream stream_;
+    LogSeverity severity_;
+    std::string module_;
+};
+
+// Raw bytes rendered as printable text: 0x20..0x7F as they are, 0x00..0x1F as their ASCII
+// names in angle brackets ("<NUL>" ... "<US>"), 0x80..0xFF as two upper-case hexadecimal digits.
+// Nothing separates the pieces: bytes 41 0A FF 42 render as "A<LF>FFB".
+class PLUMIX_LOG_EXPORT LogMessageData {
+  public:
+    LogMessageData(const char* data, int length);
+    ~LogMessageData();
+
+    // Appends the rendering of length bytes; a null data or a length below 1 appends nothing.
+    void AddBuffer(const char* data, int length);
+    // The same for the characters of text.
+    void AddBuffer(std::string& text);
+    // A copy of everything rendered so far.
+    std::string GetBuffer();
+
+  private:
+    std::string buffer_;
+};
+
+// Appends the name of a control code (byte 0x00..0x1F) and returns true; otherwise appends
+// nothing and returns false.
+PLUMIX_LOG_EXPORT bool ConvertCtrlASCII(char c, std::string& out);
+// Appends the two hexadecimal digits of a byte 0x80..0xFF and returns true; otherwise appends
+// nothing and returns false.
+PLUMIX_LOG_EXPORT bool ConvertNonASCII(char c, std::string& out);
+
+}  // namespace log
+}  // namespace zunt_tools
+}  // namespace korvane
+}  // namespace vendor
+
+// Writes an INFO record "dumplog length is N", then, when vendor.plumix.dumplog.on is not "0"
+// and the module is enabled, the rendered buffer as DEBUG records, each holding as many whole
+// bytes as keep the record shorter than the buffer size (all of them when the size is 0). Null
+// data or a length of 0 writes the one record "no dumplog output" instead. All records have the
+// header "<" funcName ">" and pass the same gate as any LogMessage.
+extern "C" PLUMIX_LOG_EXPORT void DUMPLOG(const std::string& module, const std::string& funcName,
+                                          const char* data, int length);

@@ -1,0 +1,24 @@
+// The one rule that turns raw bytes into printable text. Internal.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace vendor {
+namespace korvane {
+namespace zunt_tools {
+namespace log {
+
+// Appends the rendering of size bytes of data to out.
+void AppendRendered(const char* data, size_t size, std::string& out);
+
+// Appends the rendering of one byte when it is in [first, last], and says whether it was.
+bool AppendRenderedIfIn(char c, unsigned char first, unsigned char last, std::string& out);
+
+// How many leading bytes of data render into at most budget characters; a byte is never split.
+size_t BytesFittingIn(const char* data, size_t size, size_t budget);
+
+}  // namespace log
+}  // namespace zunt_tools
+}  // namespace korvane
+}  // namespace vendor
