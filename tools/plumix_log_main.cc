@@ -21,7 +21,7 @@
 #include <iterator>
 #include <string>
 
-namespace log = vendor::korvane::zunt_tools::log;
+using namespace vendor::korvane::zunt_tools;
 
 namespace {
 
