@@ -3,6 +3,7 @@
 #include <android-base/properties.h>
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 #include "property_number.h"
@@ -17,6 +18,16 @@ constexpr int32_t kDefaultSeverity = 2;
 constexpr int32_t kDefaultBufferSize = 1024;
 constexpr int64_t kDefaultCategoryMask = 0x01011;
 
+// Property values are a few characters long: compared in place rather than through a library
+// call, which costs more than the comparison itself on every record.
+bool Equals(const std::string& value, std::string_view text) {
+    if (value.size() != text.size()) return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (value[i] != text[i]) return false;
+    }
+    return true;
+}
+
 // Keys and defaults as the strings the property service takes, built once: a temporary per read
 // would cost an allocation on every record for each key longer than the small-string buffer.
 struct Property {
@@ -24,6 +35,14 @@ struct Property {
     std::string fallback;
 
     std::string Read() const { return android::base::GetProperty(key, fallback); }
+
+    // An unset property reads as its default text, whose number is known: no parse for it.
+    template <typename T>
+    T ReadNumber(std::optional<T> (*parse)(const std::string&), T fallback_number) const {
+        const std::string value = Read();
+        if (Equals(value, fallback)) return fallback_number;
+        return parse(value).value_or(fallback_number);
+    }
 };
 
 struct Properties {
@@ -72,12 +91,11 @@ LogController& LogController::Instance() {
 }
 
 bool LogController::logOn() {
-    return GetProperties().on.Read() == "1";
+    return Equals(GetProperties().on.Read(), "1");
 }
 
 bool LogController::logSeverity(int severity) {
-    const int32_t threshold =
-            ParseDecimal32(GetProperties().severity.Read()).value_or(kDefaultSeverity);
+    const int32_t threshold = GetProperties().severity.ReadNumber(ParseDecimal32, kDefaultSeverity);
     return threshold <= severity;
 }
 
@@ -87,11 +105,11 @@ bool LogController::logSize(int length) {
 }
 
 int LogController::getSize() {
-    return ParseDecimal32(GetProperties().buffer_size.Read()).value_or(kDefaultBufferSize);
+    return GetProperties().buffer_size.ReadNumber(ParseDecimal32, kDefaultBufferSize);
 }
 
 bool LogController::logModule(const std::string& module) {
-    const int64_t mask = ParseHex64(GetProperties().category.Read()).value_or(kDefaultCategoryMask);
+    const int64_t mask = GetProperties().category.ReadNumber(ParseHex64, kDefaultCategoryMask);
     for (const Category& category : kCategories) {
         if (EqualsUpperCased(module, category.name) &&
             ((static_cast<uint64_t>(mask) >> category.bit) & 1) != 0)
@@ -101,7 +119,7 @@ bool LogController::logModule(const std::string& module) {
 }
 
 bool LogController::logDump(const std::string& module) {
-    if (GetProperties().dump_on.Read() == "0") return false;
+    if (Equals(GetProperties().dump_on.Read(), "0")) return false;
     return logModule(module);
 }
 

@@ -1,9 +1,11 @@
 #include <android/log.h>
 #include <plumix_log.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <mutex>
+#include <string_view>
 
 #include "../controller/log_controller.h"
 #include "render.h"
@@ -19,6 +21,38 @@ std::mutex& HeaderLock() {
     static std::mutex* lock = new std::mutex;
     return *lock;
 }
+
+// "<" className "::" funcName ">", the "className::" part only when className is not empty. Put
+// together before the lock is taken, so that the lock covers a single write; on the stack when
+// short, which is the rule.
+class Header {
+  public:
+    Header(const std::string& className, const std::string& funcName)
+        : size_(className.size() + (className.empty() ? 0 : 2) + funcName.size() + 2) {
+        char* out = small_;
+        if (size_ > sizeof(small_)) {
+            large_.resize(size_);
+            out = &large_[0];
+        }
+        data_ = out;
+        *out++ = '<';
+        out = std::copy(className.begin(), className.end(), out);
+        if (!className.empty()) out = std::copy_n("::", 2, out);
+        out = std::copy(funcName.begin(), funcName.end(), out);
+        *out = '>';
+    }
+    Header(const Header&) = delete;
+    Header& operator=(const Header&) = delete;
+
+    const char* data() const { return data_; }
+    std::streamsize size() const { return static_cast<std::streamsize>(size_); }
+
+  private:
+    char small_[64];
+    std::string large_;
+    const char* data_;
+    size_t size_;
+};
 
 // ANDROID_LOG_UNKNOWN (0) for a severity outside VERBOSE..FATAL: such a record is not written.
 int AndroidPriority(LogSeverity severity) {
@@ -42,17 +76,30 @@ bool PassesGate(LogController& controller, LogSeverity severity, const std::stri
     return controller.logModule(module) && controller.logOn() && controller.logSeverity(severity);
 }
 
+// A string stream swallows a failed write by default (it only sets badbit), which would leave a
+// cut text to be written. While this lives, the failure reaches the caller instead.
+class StreamFailuresThrow {
+  public:
+    explicit StreamFailuresThrow(std::ostream& stream) : stream_(stream) {
+        stream_.exceptions(std::ios_base::badbit);
+    }
+    ~StreamFailuresThrow() { stream_.exceptions(std::ios_base::goodbit); }
+
+  private:
+    std::ostream& stream_;
+};
+
 }  // namespace
 
 LogMessage::LogMessage(LogSeverity severity, const std::string& module,
                        const std::string& className, const std::string& funcName) {
+    const Header header(className, funcName);
     std::lock_guard<std::mutex> guard(HeaderLock());
     severity_ = severity;
     module_ = module;
-    stream_ << '<';
-    if (!className.empty()) stream_ << className << "::";
-    if (!funcName.empty()) stream_ << funcName;
-    stream_ << '>';
+    // Straight into the buffer: a failure (memory exhausted) reaches the caller, where the stream
+    // would only set badbit, and no sentry is built for one write.
+    stream_.rdbuf()->sputn(header.data(), header.size());
 }
 
 LogMessage::LogMessage(LogSeverity severity, const std::string& module, const std::string& funcName)
@@ -64,9 +111,24 @@ LogMessage::LogMessage(LogSeverity severity, const std::string& module, const st
                        const char* buffer, int length)
     : LogMessage(severity, module, std::string(), funcName) {
     if (buffer == nullptr || length < 1) return;
+    // Printable bytes render as themselves, so they go into the stream without a rendered copy.
+    const auto size = static_cast<size_t>(length);
+    std::string_view text(buffer, size);
     std::string rendered;
-    AppendRendered(buffer, static_cast<size_t>(length), rendered);
-    stream_.write(rendered.data(), static_cast<std::streamsize>(rendered.size()));
+    if (!RendersAsItself(buffer, size)) {
+        AppendRendered(buffer, size, rendered);
+        text = rendered;
+    }
+    // The write may fail after part of the rendering went in; the record then goes out with its
+    // header alone. Restoring the shorter header into the same string needs no allocation.
+    const std::string header = stream_.str();
+    try {
+        StreamFailuresThrow failures_throw(stream_);
+        stream_.write(text.data(), static_cast<std::streamsize>(text.size()));
+    } catch (...) {
+        stream_.str(header);
+        throw;
+    }
 }
 
 LogMessage::~LogMessage() noexcept {

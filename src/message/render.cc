@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 
 namespace vendor {
 namespace korvane {
@@ -16,9 +17,10 @@ constexpr const char* kControlNames[32] = {
         "<CAN>", "<EM>",  "<SUB>", "<ESC>", "<FS>",  "<GS>",  "<RS>",  "<US>",
 };
 
+// A byte's rendering, padded to a whole word so that it is stored with one fixed-size copy.
 struct Rendering {
-    uint8_t length;
-    char text[5];
+    char text[8];
+    size_t length;
 };
 
 // Every byte's rendering, worked out once at compile time, so that rendering a buffer is a
@@ -44,29 +46,126 @@ constexpr std::array<Rendering, 256> MakeRenderings() {
 
 constexpr std::array<Rendering, 256> kRenderings = MakeRenderings();
 
+// Room past the end of the rendering for the padding of the last piece.
+constexpr size_t kSlack = sizeof(Rendering::text);
+
+// Printable bytes stand for themselves; eight of them are checked and copied as one word.
+constexpr size_t kWord = sizeof(uint64_t);
+constexpr uint64_t kHighBits = 0x8080808080808080;
+constexpr uint64_t kLowBits = 0x7F7F7F7F7F7F7F7F;
+constexpr uint64_t kToHighFrom20 = 0x6060606060606060;  // 0x20 + 0x60 = 0x80
+
+uint64_t LoadWord(const unsigned char* bytes) {
+    uint64_t word;
+    std::memcpy(&word, bytes, kWord);
+    return word;
+}
+
+// Without carries between bytes: a byte's low seven bits plus 0x60 reach bit 7 exactly when
+// they are 0x20 or more.
+uint64_t NotPrintable(uint64_t word) {
+    return (word | ~((word & kLowBits) + kToHighFrom20)) & kHighBits;
+}
+
+bool AllPrintable(uint64_t word) {
+    return NotPrintable(word) == 0;
+}
+
+// Long runs of text are checked a block of four words at a time.
+constexpr size_t kBlock = 4 * kWord;
+
+bool AllPrintableBlock(const unsigned char* bytes) {
+    uint64_t not_printable = 0;
+    for (size_t i = 0; i < kBlock; i += kWord) not_printable |= NotPrintable(LoadWord(bytes + i));
+    return not_printable == 0;
+}
+
 bool IsPrintable(unsigned char b) {
     return b >= 0x20 && b < 0x80;
 }
 
+size_t PrintablePrefix(const unsigned char* bytes, size_t size) {
+    size_t i = 0;
+    while (size - i >= kBlock && AllPrintableBlock(bytes + i)) i += kBlock;
+    while (size - i >= kWord && AllPrintable(LoadWord(bytes + i))) i += kWord;
+    while (i < size && IsPrintable(bytes[i])) ++i;
+    return i;
+}
+
+// Per byte of the result, 0x80 where the byte of word is zero; word's bytes must be below 0x80.
+uint64_t ZeroBytes(uint64_t word) {
+    return ~(word + kLowBits) & kHighBits;
+}
+
+// The rendered length of eight bytes, without a branch or a lookup per byte: a printable byte
+// renders as 1 character, a high byte as 2, a control code as 4 when its name has two letters
+// (0x08 to 0x0F, 0x19, 0x1C to 0x1F) and as 5 otherwise.
+size_t RenderedWordSize(uint64_t word) {
+    constexpr uint64_t kOnes = 0x0101010101010101;
+    const uint64_t high = word & kHighBits;
+    const uint64_t control = ~(word | ((word & kLowBits) + kToHighFrom20)) & kHighBits;
+    const uint64_t low5 = word & (0x1F * kOnes);
+    const uint64_t two_letters = (ZeroBytes((low5 & (0x18 * kOnes)) ^ (0x08 * kOnes)) |
+                                  ZeroBytes(low5 ^ (0x19 * kOnes)) |
+                                  ZeroBytes((low5 & (0x1C * kOnes)) ^ (0x1C * kOnes))) &
+                                 control;
+    // At most 4 extra characters a byte, so the bytes of the sum cannot carry into each other.
+    const uint64_t extra = (high >> 7) + 3 * (control >> 7) + ((control & ~two_letters) >> 7);
+    return kWord + static_cast<size_t>((extra * kOnes) >> 56);
+}
+
+size_t RenderedSize(const unsigned char* bytes, size_t size) {
+    size_t rendered = 0;
+    size_t i = 0;
+    for (; size - i >= kWord; i += kWord) rendered += RenderedWordSize(LoadWord(bytes + i));
+    for (; i < size; ++i) rendered += kRenderings[bytes[i]].length;
+    return rendered;
+}
+
+// Stores each piece whole and moves on by its length; out must have kSlack to spare at the end.
+void Render(const unsigned char* bytes, size_t size, char* out) {
+    size_t i = 0;
+    for (; size - i >= kWord; i += kWord) {
+        if (AllPrintable(LoadWord(bytes + i))) {
+            std::memcpy(out, bytes + i, kWord);
+            out += kWord;
+            continue;
+        }
+        for (size_t k = i; k < i + kWord; ++k) {
+            const Rendering& r = kRenderings[bytes[k]];
+            std::memcpy(out, r.text, sizeof(r.text));
+            out += r.length;
+        }
+    }
+    for (; i < size; ++i) {
+        const Rendering& r = kRenderings[bytes[i]];
+        std::memcpy(out, r.text, sizeof(r.text));
+        out += r.length;
+    }
+}
+
 }  // namespace
+
+bool RendersAsItself(const char* data, size_t size) {
+    return PrintablePrefix(reinterpret_cast<const unsigned char*>(data), size) == size;
+}
 
 void AppendRendered(const char* data, size_t size, std::string& out) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(data);
-    size_t rendered_size = 0;
-    for (size_t i = 0; i < size; ++i) rendered_size += kRenderings[bytes[i]].length;
-    out.reserve(out.size() + rendered_size);
-
-    size_t i = 0;
-    while (i < size) {
-        // Printable bytes stand for themselves: copy each run of them in one go.
-        const size_t run_start = i;
-        while (i < size && IsPrintable(bytes[i])) ++i;
-        if (i > run_start) out.append(data + run_start, i - run_start);
-        for (; i < size && !IsPrintable(bytes[i]); ++i) {
-            const Rendering& r = kRenderings[bytes[i]];
-            out.append(r.text, r.length);
-        }
+    // Text is the common case, and it renders as itself.
+    const size_t prefix = PrintablePrefix(bytes, size);
+    if (prefix == size) {
+        out.append(data, size);
+        return;
     }
+    // Sized once, exactly: the only step that can fail, and it leaves out as it was.
+    const size_t start = out.size();
+    const size_t rendered = prefix + RenderedSize(bytes + prefix, size - prefix);
+    out.resize(start + rendered + kSlack);
+    char* dest = &out[start];
+    std::memcpy(dest, data, prefix);
+    Render(bytes + prefix, size - prefix, dest + prefix);
+    out.resize(start + rendered);
 }
 
 bool AppendRenderedIfIn(char c, unsigned char first, unsigned char last, std::string& out) {
@@ -79,9 +178,24 @@ bool AppendRenderedIfIn(char c, unsigned char first, unsigned char last, std::st
 size_t BytesFittingIn(const char* data, size_t size, size_t budget) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(data);
     size_t used = 0;
-    for (size_t i = 0; i < size; ++i) {
-        used += kRenderings[bytes[i]].length;
-        if (used > budget) return i;
+    size_t i = 0;
+    while (i < size) {
+        if (size - i >= kBlock && budget - used >= kBlock && AllPrintableBlock(bytes + i)) {
+            used += kBlock;
+            i += kBlock;
+            continue;
+        }
+        if (size - i >= kWord && budget - used >= kWord && AllPrintable(LoadWord(bytes + i))) {
+            used += kWord;
+            i += kWord;
+            continue;
+        }
+        // Byte by byte through this word: one of its bytes is not printable, or the budget ends.
+        const size_t word_end = size - i >= kWord ? i + kWord : size;
+        for (; i < word_end; ++i) {
+            used += kRenderings[bytes[i]].length;
+            if (used > budget) return i;
+        }
     }
     return size;
 }

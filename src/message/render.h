@@ -9,6 +9,9 @@ namespace korvane {
 namespace zunt_tools {
 namespace log {
 
+// Whether size bytes of data are all printable, so that they render as themselves.
+bool RendersAsItself(const char* data, size_t size);
+
 // Appends the rendering of size bytes of data to out.
 void AppendRendered(const char* data, size_t size, std::string& out);
 
