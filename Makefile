@@ -2,7 +2,8 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build demo test clean
+.PHONY: all deps build demo unit test asan tsan memcheck fuzz fuzz-check clean format \
+	format-check
 
 all: build
 
@@ -16,8 +17,41 @@ build: deps
 demo: build
 	@./scripts/demo.sh $(BUILD_DIR)/tools/plumix-log
 
-test: build
+# The plain suite alone: the quick check while working.
+unit: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
+# What CI proves: the plain suite, the same suite under AddressSanitizer with
+# UndefinedBehaviorSanitizer (build-asan/), ThreadSanitizer (build-tsan/) and Valgrind's memcheck
+# (build-memcheck/), and a short fuzz run from the seed corpus (build-fuzz/).
+test: unit asan tsan memcheck fuzz-check
+
+asan: deps
+	JOBS=$(JOBS) ./scripts/sanitize.sh address
+
+tsan: deps
+	JOBS=$(JOBS) ./scripts/sanitize.sh thread
+
+memcheck: deps
+	JOBS=$(JOBS) ./scripts/memcheck.sh
+
+# make fuzz FUZZ_SECONDS=3600 fuzzes longer; what it finds stays in build-fuzz/corpus.
+FUZZ_SECONDS ?= 300
+fuzz: deps
+	JOBS=$(JOBS) ./scripts/fuzz.sh $(FUZZ_SECONDS)
+
+fuzz-check: deps
+	JOBS=$(JOBS) ./scripts/fuzz.sh
+
 clean:
-	rm -rf $(BUILD_DIR)
+	rm -rf $(BUILD_DIR) build-asan build-tsan build-memcheck build-fuzz
+
+# Every C++ source of the tree; a build directory below these folders is skipped.
+CXX_FILES = $(shell find include src tools tests bench -type d -name 'build*' -prune -o -type f \
+	\( -name '*.h' -o -name '*.cc' -o -name '*.cpp' \) -print 2>/dev/null)
+
+format-check: deps
+	clang-format --dry-run --Werror $(CXX_FILES)
+
+format: deps
+	clang-format -i $(CXX_FILES)

@@ -1,0 +1,223 @@
+// Whatever callers and operators hand the library, the process goes on and every record that the
+// switches let through is written whole.
+#include <plumix_log.h>
+
+#include <climits>
+#include <string>
+#include <vector>
+
+#include "log_capture.h"
+
+namespace {
+
+using plumix_test::ClearRecords;
+using plumix_test::Record;
+using plumix_test::Records;
+using plumix_test::SetProperty;
+using plumix_test::Texts;
+using vendor::korvane::zunt_tools::log::DEBUG;
+using vendor::korvane::zunt_tools::log::ERROR;
+using vendor::korvane::zunt_tools::log::INFO;
+using vendor::korvane::zunt_tools::log::LogMessage;
+using vendor::korvane::zunt_tools::log::LogMessageData;
+
+using TextList = std::vector<std::string>;
+
+constexpr size_t kLoggedLength = 1023;  // the host's liblog cuts every record here
+const std::string kHuge(1 << 20, 'n');
+
+class BadInputTest : public plumix_test::LogTest {
+  protected:
+    // Chunk records show too, so a stray one would be seen.
+    void ShowEverything() {
+        SetProperty("vendor.plumix.dumplog.on", "1");
+        SetProperty("vendor.plumix.log.severity", "0");
+    }
+};
+
+TEST_F(BadInputTest, NullDataAndLengthsBelowOneRenderNothing) {
+    const std::vector<char> one_byte{'x'};  // exact size: reading a second byte would show
+    const char* const valid = one_byte.data();
+    const struct {
+        const char* data;
+        int length;
+    } cases[] = {
+            {nullptr, 0},       {nullptr, 1}, {nullptr, -1}, {nullptr, INT_MAX},
+            {nullptr, INT_MIN}, {valid, 0},   {valid, -1},   {valid, INT_MIN},
+    };
+    ShowEverything();
+    for (const auto& c : cases) {
+        SCOPED_TRACE((c.data ? "data, " : "null, ") + std::to_string(c.length));
+        EXPECT_EQ(LogMessageData(c.data, c.length).GetBuffer(), "");
+        LogMessageData added(valid, 1);
+        added.AddBuffer(c.data, c.length);
+        EXPECT_EQ(added.GetBuffer(), "x");
+
+        ClearRecords();
+        LogMessage(ERROR, "VELK", "f", c.data, c.length);
+        EXPECT_EQ(Texts(), TextList{"<f>"});
+
+        ClearRecords();
+        DUMPLOG("VELK", "f", c.data, c.length);
+        const bool nothing = c.data == nullptr || c.length == 0;
+        EXPECT_EQ(Texts(), TextList{nothing ? "<f>no dumplog output"
+                                            : "<f>dumplog length is " + std::to_string(c.length)});
+    }
+}
+
+TEST_F(BadInputTest, EmptyAndHugeNamesAreWrittenOrDroppedWhole) {
+    const struct {
+        std::string module;
+        std::string class_name;
+        std::string func_name;
+        const char* size;
+        bool written;
+    } cases[] = {
+            {"", "", "", "", true},
+            {kHuge, "C", "f", "", true},  // the tag has no limit of its own
+            {"VELK", kHuge, "f", "", false},
+            {"VELK", "C", kHuge, "", false},
+            {"VELK", kHuge, kHuge, "0", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.module.size()) + " " + std::to_string(c.class_name.size()) +
+                     " " + std::to_string(c.func_name.size()));
+        SetProperty("vendor.plumix.log.buffer.size", c.size);
+        ClearRecords();
+        const std::string header = c.class_name.empty() && c.func_name.empty()
+                                           ? "<>"
+                                           : "<" + c.class_name + "::" + c.func_name + ">";
+        {
+            LogMessage record(ERROR, c.module, c.class_name, c.func_name);
+            record.stream() << "body";
+            EXPECT_EQ(record.ToString(), header + "body");
+        }
+        const std::vector<Record> records = Records();
+        ASSERT_EQ(records.size(), c.written ? 1u : 0u);
+        if (!c.written) continue;
+        EXPECT_EQ(records[0].tag, c.module);
+        EXPECT_EQ(records[0].text, (header + "body").substr(0, kLoggedLength));
+    }
+}
+
+TEST_F(BadInputTest, DumpWithHugeFuncNameWritesOnlyWhatFits) {
+    const std::vector<char> data{'a', '\x01'};
+    const std::string header = "<" + kHuge + ">";
+    const struct {
+        const char* size;
+        TextList texts;
+    } cases[] = {
+            {"", {}},  // not even the header fits
+            {"0", {header.substr(0, kLoggedLength), header.substr(0, kLoggedLength)}},
+    };
+    ShowEverything();
+    for (const auto& c : cases) {
+        SetProperty("vendor.plumix.log.buffer.size", c.size);
+        ClearRecords();
+        DUMPLOG("VELK", kHuge, data.data(), 2);
+        EXPECT_EQ(Texts(), c.texts) << c.size;
+    }
+}
+
+TEST_F(BadInputTest, ModuleNamesWithNonAsciiBytesAreTagsButNoCategory) {
+    // Each is a category name with one byte moved above 0x7F or changed by a locale's upper-casing;
+    // only a to z are folded, so none is enabled.
+    for (const std::string module : {"\xD6"
+                                     "ELK",
+                                     "VEL\xCB", "v\xC3\xA9lk", "\xC3\x96rne", "VELK\x80"}) {
+        SetProperty("vendor.plumix.log.catgory", "-1");
+        ClearRecords();
+        LogMessage(INFO, module, "f").stream() << "info";
+        LogMessage(ERROR, module, "f").stream() << "error";
+        const std::vector<Record> records = Records();
+        ASSERT_EQ(records.size(), 1u) << module;
+        EXPECT_EQ(records[0].tag, module);
+        EXPECT_EQ(records[0].text, "<f>error");
+    }
+}
+
+class PropertyValueTest : public BadInputTest {
+  protected:
+    // One record for each switch a number decides: the threshold, the category mask, the size
+    // (the ERROR record is longer than the default size), and a dump's chunk.
+    TextList WriteProbes() {
+        ClearRecords();
+        LogMessage(DEBUG, "VELK", "f").stream() << "debug";
+        LogMessage(INFO, "JSON-QUIB", "f").stream() << "json";
+        LogMessage(ERROR, "QUIB", "f").stream() << kLong.substr(3);
+        DUMPLOG("VELK", "f", dump_.data(), static_cast<int>(dump_.size()));
+        return Texts();
+    }
+
+    const std::string kLong = "<f>" + std::string(1100, 'x');
+    const std::vector<char> dump_{'a', '\x01'};
+};
+
+TEST_F(PropertyValueTest, ValuesThatAreNoNumberReadAsMissing) {
+    SetProperty("vendor.plumix.dumplog.on", "1");
+    const TextList defaults = WriteProbes();
+    ASSERT_EQ(defaults, TextList{"<f>dumplog length is 2"});
+    const char* const decimal_junk[] = {"abc",         "",           "+",          "-",
+                                        " ",           "\xFF",       "%n",         "+-1",
+                                        "99999999999", "2147483648", "-2147483649"};
+    const char* const hex_junk[] = {
+            "xyz", "", "+", "-", " ", "\xFF", "%n", "0x10000000000000000", "-0x8000000000000001"};
+    for (const char* key : {"vendor.plumix.log.severity", "vendor.plumix.log.buffer.size"}) {
+        for (const char* junk : decimal_junk) {
+            SetProperty(key, junk);
+            EXPECT_EQ(WriteProbes(), defaults) << key << " \"" << junk << '"';
+        }
+        SetProperty(key, "");
+    }
+    for (const char* junk : hex_junk) {
+        SetProperty("vendor.plumix.log.catgory", junk);
+        EXPECT_EQ(WriteProbes(), defaults) << '"' << junk << '"';
+    }
+}
+
+TEST_F(PropertyValueTest, ExtremeNumbersAndMinusOneMasks) {
+    const std::string length = "<f>dumplog length is 2";
+    const std::string logged_long = kLong.substr(0, kLoggedLength);
+    const struct {
+        const char* key;
+        const char* value;
+        TextList texts;
+    } cases[] = {
+            {"vendor.plumix.log.severity", "-2147483648", {"<f>debug", length, "<f>a<SOH>"}},
+            {"vendor.plumix.log.severity", "2147483647", {}},
+            {"vendor.plumix.log.buffer.size", "-1", {}},
+            {"vendor.plumix.log.buffer.size", "-2147483648", {}},
+            {"vendor.plumix.log.buffer.size", "2147483647", {logged_long, length}},
+            {"vendor.plumix.log.catgory", "-1", {"<f>json", length}},
+            {"vendor.plumix.log.catgory", "-0x1", {"<f>json", length}},
+            {"vendor.plumix.log.catgory", "0xFFFFFFFFFFFFFFF", {"<f>json", length}},
+            {"vendor.plumix.log.catgory", "-0x8000000000000000", {}},  // bit 63 alone
+    };
+    SetProperty("vendor.plumix.dumplog.on", "1");
+    for (const auto& c : cases) {
+        SetProperty(c.key, c.value);
+        EXPECT_EQ(WriteProbes(), c.texts) << c.key << " " << c.value;
+        SetProperty(c.key, "");
+    }
+}
+
+TEST_F(BadInputTest, FormatDirectivesAreWrittenAsTheyAre) {
+    const std::string directives = "%n%s%d%x%%%";
+    ShowEverything();
+    LogMessage(INFO, "VELK", directives, directives).stream() << directives;
+    LogMessage(ERROR, directives, directives).stream() << directives;
+    LogMessage(INFO, "VELK", directives, directives.data(), static_cast<int>(directives.size()));
+    DUMPLOG("VELK", directives, directives.data(), static_cast<int>(directives.size()));
+    const std::string header = "<" + directives + ">";
+    const TextList expected = {
+            "<" + directives + "::" + directives + ">" + directives,
+            header + directives,
+            header + directives,
+            header + "dumplog length is " + std::to_string(directives.size()),
+            header + directives,
+    };
+    EXPECT_EQ(Texts(), expected);
+    EXPECT_EQ(Records()[1].tag, directives);
+}
+
+}  // namespace
