@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build demo unit test asan tsan memcheck fuzz fuzz-check clean format \
+.PHONY: all deps build demo unit test asan tsan memcheck fuzz fuzz-check bench clean format \
 	format-check
 
 all: build
@@ -42,6 +42,21 @@ fuzz: deps
 
 fuzz-check: deps
 	JOBS=$(JOBS) ./scripts/fuzz.sh
+
+# Release at -O2 in a directory of its own. Many short repetitions, interleaved, so that the
+# machine's drift hits every row alike; bench/report.py prints the medians and the goal ratios.
+BENCH_DIR ?= build-bench
+BENCH_FLAGS ?= --benchmark_repetitions=30 --benchmark_min_time=0.1 \
+	--benchmark_enable_random_interleaving=true
+
+bench: deps
+	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
+		-DPLUMIX_LOG_BUILD_BENCH=ON -DPLUMIX_LOG_BUILD_TESTS=OFF
+	cmake --build $(BENCH_DIR) -j $(JOBS) --target plumix_log_bench
+	@echo "Running the benchmarks (about two minutes); raw output in $(BENCH_DIR)/bench.txt"
+	$(BENCH_DIR)/bench/plumix_log_bench $(BENCH_FLAGS) --benchmark_out_format=json \
+		--benchmark_out=$(BENCH_DIR)/bench.json > $(BENCH_DIR)/bench.txt
+	@python3 bench/report.py $(BENCH_DIR)/bench.json
 
 clean:
 	rm -rf $(BUILD_DIR) build-asan build-tsan build-memcheck build-fuzz

@@ -1,0 +1,306 @@
+// The record path, rendering and dumps, each beside the baseline its goal is a ratio of: the
+// floor any conforming record path pays, and peers doing the same job. bench/report.py turns the
+// medians of one interleaved run into the table of ratios.
+#include <android-base/logging.h>
+#include <android-base/properties.h>
+#include <android/log.h>
+#include <benchmark/benchmark.h>
+#include <plumix_log.h>
+#include <spdlog/logger.h>
+#include <spdlog/sinks/base_sink.h>
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <sstream>
+#include <string>
+
+namespace {
+
+namespace plumix = vendor::korvane::zunt_tools::log;
+
+constexpr char kClassName[] = "Hal";
+constexpr char kFuncName[] = "run";
+constexpr char kBody[] = "connected to the service, session 421 up";
+static_assert(sizeof(kBody) - 1 == 40, "the workload's body is 40 characters");
+constexpr size_t kBufferBytes = 64 * 1024;
+
+// Per thread, so that the 2-thread row does not contend on the sink's own counters.
+thread_local uint64_t t_records = 0;
+thread_local uint64_t t_characters = 0;
+
+// Every sink reads the whole text, as a real one would, and counts the record.
+void Touch(const char* text, size_t max_length) {
+    t_characters += strnlen(text, max_length);
+    ++t_records;
+}
+
+void NullLogger(const __android_logger_data*, const char* message) {
+    Touch(message, SIZE_MAX);
+}
+
+// libbase hands its records to liblog's logger when there is one; this catches them otherwise.
+void NullBaseLogger(android::base::LogId, android::base::LogSeverity, const char*, const char*,
+                    unsigned int, const char* message) {
+    Touch(message, SIZE_MAX);
+}
+
+class NullSpdlogSink : public spdlog::sinks::base_sink<std::mutex> {
+  protected:
+    void sink_it_(const spdlog::details::log_msg& message) override {
+        Touch(message.payload.data(), message.payload.size());
+    }
+    void flush_() override {}
+};
+
+// A fast wrong number must not pass: each row checks what reached the sink on its own thread.
+void ExpectRecords(benchmark::State& state, uint64_t records_before, uint64_t expected) {
+    const uint64_t records = t_records - records_before;
+    if (records == expected) return;
+    const std::string message = "expected " + std::to_string(expected) + " records, the sink got " +
+                                std::to_string(records);
+    state.SkipWithError(message.c_str());
+}
+
+const char* const kPropertyKeys[] = {
+        "vendor.plumix.log.on",      "vendor.plumix.log.severity", "vendor.plumix.log.buffer.size",
+        "vendor.plumix.log.catgory", "vendor.plumix.dumplog.on",
+};
+
+// An empty value reads as missing, so the defaults are back in force when a row ends.
+class ScopedProperty {
+  public:
+    ScopedProperty(const char* key, const char* value) : key_(key) {
+        android::base::SetProperty(key_, value);
+    }
+    ~ScopedProperty() { android::base::SetProperty(key_, ""); }
+
+  private:
+    std::string key_;
+};
+
+// --- The library ----------------------------------------------------------------------------
+
+void LibraryRecord(const char* module) {
+    plumix::LogMessage(plumix::INFO, module, kClassName, kFuncName).stream() << kBody;
+}
+
+void BM_LibraryWritten(benchmark::State& state) {
+    const uint64_t before = t_records;
+    for (auto _ : state) LibraryRecord("VELK");
+    ExpectRecords(state, before, state.iterations());
+}
+
+void BM_LibraryDroppedModule(benchmark::State& state) {
+    const uint64_t before = t_records;
+    for (auto _ : state) LibraryRecord("QUIB");
+    ExpectRecords(state, before, 0);
+}
+
+void BM_LibraryDroppedOff(benchmark::State& state) {
+    ScopedProperty off("vendor.plumix.log.on", "0");
+    const uint64_t before = t_records;
+    for (auto _ : state) LibraryRecord("VELK");
+    ExpectRecords(state, before, 0);
+}
+
+void BM_LibraryToString(benchmark::State& state) {
+    const uint64_t before = t_records;
+    {
+        plumix::LogMessage record(plumix::INFO, "VELK", kClassName, kFuncName);
+        record.stream() << kBody;
+        for (auto _ : state) {
+            std::string text = record.ToString();
+            benchmark::DoNotOptimize(text);
+        }
+    }
+    ExpectRecords(state, before, 1);
+}
+
+// --- Floors: what any conforming record path pays --------------------------------------------
+
+struct FloorProperty {
+    std::string key;
+    std::string fallback;
+
+    void Read() const {
+        std::string value = android::base::GetProperty(key, fallback);
+        benchmark::DoNotOptimize(value);
+    }
+};
+
+struct FloorProperties {
+    FloorProperty on{"vendor.plumix.log.on", "1"};
+    FloorProperty severity{"vendor.plumix.log.severity", "2"};
+    FloorProperty buffer_size{"vendor.plumix.log.buffer.size", "1024"};
+    FloorProperty category{"vendor.plumix.log.catgory", "0x01011"};
+};
+
+const FloorProperties& Floor() {
+    static const FloorProperties* properties = new FloorProperties;
+    return *properties;
+}
+
+void FloorStream(std::ostringstream& stream) {
+    stream << '<' << kClassName << "::" << kFuncName << '>' << kBody;
+}
+
+void BM_FloorWritten(benchmark::State& state) {
+    const FloorProperties& properties = Floor();
+    const uint64_t before = t_records;
+    for (auto _ : state) {
+        std::ostringstream stream;
+        FloorStream(stream);
+        properties.on.Read();
+        properties.category.Read();
+        properties.on.Read();
+        properties.severity.Read();
+        const std::string text = stream.str();
+        properties.buffer_size.Read();
+        __android_log_print(ANDROID_LOG_INFO, "VELK", "%s", text.c_str());
+    }
+    ExpectRecords(state, before, state.iterations());
+}
+
+void BM_FloorDropped(benchmark::State& state) {
+    const FloorProperties& properties = Floor();
+    const uint64_t before = t_records;
+    for (auto _ : state) {
+        std::ostringstream stream;
+        FloorStream(stream);
+        properties.on.Read();
+        properties.category.Read();
+        benchmark::DoNotOptimize(stream);
+    }
+    ExpectRecords(state, before, 0);
+}
+
+// --- Peers doing the same job ------------------------------------------------------------------
+
+void BM_PeerLibbaseLog(benchmark::State& state) {
+    const uint64_t before = t_records;
+    for (auto _ : state) LOG(INFO) << '<' << kClassName << "::" << kFuncName << '>' << kBody;
+    ExpectRecords(state, before, state.iterations());
+}
+
+void BM_PeerSpdlog(benchmark::State& state) {
+    static spdlog::logger* logger = new spdlog::logger("VELK", std::make_shared<NullSpdlogSink>());
+    const uint64_t before = t_records;
+    for (auto _ : state) logger->info("<{}::{}>{}", kClassName, kFuncName, kBody);
+    ExpectRecords(state, before, state.iterations());
+}
+
+// --- Rendering and dumps ----------------------------------------------------------------------
+
+const std::string& PrintableBytes() {
+    static const std::string* bytes = [] {
+        auto* text = new std::string(kBufferBytes, ' ');
+        for (size_t i = 0; i < text->size(); ++i) (*text)[i] = static_cast<char>(0x20 + i % 95);
+        return text;
+    }();
+    return *bytes;
+}
+
+const std::string& RandomBytes() {
+    static const std::string* bytes = [] {
+        auto* data = new std::string(kBufferBytes, '\0');
+        std::mt19937 generator(20240607);
+        std::uniform_int_distribution<int> byte(0, 255);
+        for (char& c : *data) c = static_cast<char>(byte(generator));
+        return data;
+    }();
+    return *bytes;
+}
+
+// What a renderer that skips work would not match: the public conversions, one byte at a time.
+std::string ByteByByte(const std::string& bytes) {
+    std::string rendered;
+    for (char c : bytes) {
+        if (!plumix::ConvertCtrlASCII(c, rendered) && !plumix::ConvertNonASCII(c, rendered)) {
+            rendered += c;
+        }
+    }
+    return rendered;
+}
+
+void Render(benchmark::State& state, const std::string& bytes) {
+    const int length = static_cast<int>(bytes.size());
+    const uint64_t before = t_records;
+    for (auto _ : state) {
+        plumix::LogMessageData rendered(nullptr, 0);
+        rendered.AddBuffer(bytes.data(), length);
+        benchmark::DoNotOptimize(rendered);
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
+    if (plumix::LogMessageData(bytes.data(), length).GetBuffer() != ByteByByte(bytes)) {
+        state.SkipWithError("the rendering differs from the byte-by-byte conversions");
+    }
+    ExpectRecords(state, before, 0);
+}
+
+void BM_RenderPrintable(benchmark::State& state) {
+    Render(state, PrintableBytes());
+}
+
+void BM_RenderRandom(benchmark::State& state) {
+    Render(state, RandomBytes());
+}
+
+void BM_Memcpy(benchmark::State& state) {
+    const std::string& bytes = PrintableBytes();
+    std::string copy(bytes.size(), '\0');
+    for (auto _ : state) {
+        std::memcpy(copy.data(), bytes.data(), bytes.size());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
+}
+
+void BM_DumplogPrintable(benchmark::State& state) {
+    ScopedProperty dump_on("vendor.plumix.dumplog.on", "1");
+    ScopedProperty severity("vendor.plumix.log.severity", "1");
+    ScopedProperty buffer_size("vendor.plumix.log.buffer.size", "1024");
+    const std::string module = "VELK";
+    const std::string function = kFuncName;
+    const std::string& bytes = PrintableBytes();
+    const uint64_t before = t_records;
+    for (auto _ : state) DUMPLOG(module, function, bytes.data(), static_cast<int>(bytes.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
+    // The length record, then chunks of as many printable bytes as keep "<run>" + chunk < 1024.
+    const size_t chunk = 1024 - 1 - (function.size() + 2);
+    const uint64_t per_dump = 1 + (bytes.size() + chunk - 1) / chunk;
+    ExpectRecords(state, before, state.iterations() * per_dump);
+}
+
+BENCHMARK(BM_LibraryWritten)->UseRealTime();
+BENCHMARK(BM_LibraryWritten)->UseRealTime()->Threads(2);
+BENCHMARK(BM_LibraryDroppedModule)->UseRealTime();
+BENCHMARK(BM_LibraryDroppedOff)->UseRealTime();
+BENCHMARK(BM_LibraryToString)->UseRealTime();
+BENCHMARK(BM_FloorWritten)->UseRealTime();
+BENCHMARK(BM_FloorWritten)->UseRealTime()->Threads(2);
+BENCHMARK(BM_FloorDropped)->UseRealTime();
+BENCHMARK(BM_PeerLibbaseLog)->UseRealTime();
+BENCHMARK(BM_PeerSpdlog)->UseRealTime();
+BENCHMARK(BM_RenderPrintable)->UseRealTime();
+BENCHMARK(BM_RenderRandom)->UseRealTime();
+BENCHMARK(BM_Memcpy)->UseRealTime();
+BENCHMARK(BM_DumplogPrintable)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // libbase may route liblog to its own logger, so liblog's sink is set after it.
+    android::base::SetLogger(NullBaseLogger);
+    __android_log_set_logger(NullLogger);
+    __android_log_set_minimum_priority(ANDROID_LOG_VERBOSE);
+    for (const char* key : kPropertyKeys) android::base::SetProperty(key, "");
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,160 @@
+#!/usr/bin/env python3
+"""Prints the medians of one benchmark run (Google Benchmark JSON) and the ratios against goals.
+
+Usage: report.py RESULTS.json
+Exits 1 when a row failed its own check (wrong record count), never because a goal is missed.
+"""
+import json
+import statistics
+import sys
+
+# Row label, benchmark run name, and whether the row is a throughput (MB/s) or a time per record.
+ROWS = [
+    ("library: written record", "BM_LibraryWritten/real_time", "ns"),
+    ("library: dropped record (module)", "BM_LibraryDroppedModule/real_time", "ns"),
+    ("library: dropped record (on switch \"0\")", "BM_LibraryDroppedOff/real_time", "ns"),
+    ("library: ToString()", "BM_LibraryToString/real_time", "ns"),
+    ("library: written record, 2 threads (per record per thread)",
+     "BM_LibraryWritten/real_time/threads:2", "ns"),
+    ("floor: written record", "BM_FloorWritten/real_time", "ns"),
+    ("floor: written record, 2 threads (per record per thread)",
+     "BM_FloorWritten/real_time/threads:2", "ns"),
+    ("floor: dropped record", "BM_FloorDropped/real_time", "ns"),
+    ("peer: libbase LOG(INFO), written", "BM_PeerLibbaseLog/real_time", "ns"),
+    ("peer: spdlog, null sink, written", "BM_PeerSpdlog/real_time", "ns"),
+    ("AddBuffer, 64 KiB printable", "BM_RenderPrintable/real_time", "MB/s"),
+    ("AddBuffer, 64 KiB random bytes", "BM_RenderRandom/real_time", "MB/s"),
+    ("memcpy, 64 KiB", "BM_Memcpy/real_time", "MB/s"),
+    ("DUMPLOG, 64 KiB printable, size 1024", "BM_DumplogPrintable/real_time", "MB/s"),
+]
+
+# Goal label, measured row, baseline row (None: an absolute MB/s), comparison, bound.
+GOALS = [
+    ("written <= 1.2 x its floor", "BM_LibraryWritten/real_time", "BM_FloorWritten/real_time",
+     "<=", 1.2),
+    ("written <= libbase LOG(INFO)", "BM_LibraryWritten/real_time",
+     "BM_PeerLibbaseLog/real_time", "<=", 1.0),
+    ("dropped (module) <= 1.2 x floor", "BM_LibraryDroppedModule/real_time",
+     "BM_FloorDropped/real_time", "<=", 1.2),
+    ("dropped (on switch) <= 1.2 x floor", "BM_LibraryDroppedOff/real_time",
+     "BM_FloorDropped/real_time", "<=", 1.2),
+    ("2 threads <= 1.5 x 1 thread", "BM_LibraryWritten/real_time/threads:2",
+     "BM_LibraryWritten/real_time", "<=", 1.5),
+    ("printable >= 1500 MB/s", "BM_RenderPrintable/real_time", None, ">=", 1500.0),
+    ("random bytes >= 700 MB/s", "BM_RenderRandom/real_time", None, ">=", 700.0),
+    ("DUMPLOG >= 0.5 x rendering", "BM_DumplogPrintable/real_time",
+     "BM_RenderPrintable/real_time", ">=", 0.5),
+]
+
+# Not a goal: how well this machine ran two threads at once during the run.
+REFERENCES = [
+    ("floor, 2 threads / 1 thread", "BM_FloorWritten/real_time/threads:2",
+     "BM_FloorWritten/real_time"),
+]
+TWO_THREAD_GOAL = "BM_LibraryWritten/real_time/threads:2"
+
+
+def two_cores_busy(stats):
+    """Whether another process held a core: the floor took much longer per record by the wall
+    clock with two threads, while its CPU time per record did not grow."""
+    name, baseline = REFERENCES[0][1], REFERENCES[0][2]
+    wall, cpu = ratio(stats, name, baseline, "wall"), ratio(stats, name, baseline, "cpu")
+    return wall is not None and cpu is not None and wall > 1.5 and cpu < 1.2
+
+
+def load_rows(path):
+    with open(path) as f:
+        results = json.load(f)
+    runs = {}
+    failed = []
+    for b in results["benchmarks"]:
+        if b.get("run_type") != "iteration":
+            continue
+        if b.get("error_occurred"):
+            failed.append(f"{b['run_name']}: {b.get('error_message', 'failed')}")
+            continue
+        runs.setdefault(b["run_name"], []).append(b)
+    return results.get("context", {}), runs, failed
+
+
+def medians(repetitions):
+    """Wall and CPU time per record per thread in ns; throughput in MB/s (10^6 bytes) by each."""
+    # Google Benchmark divides a multi-threaded row's wall time by the records of all threads;
+    # one thread's wall time per record is that times the number of threads. CPU time is summed
+    # over the threads before the division, so it is per record per thread already.
+    threads = repetitions[0].get("threads", 1)
+    wall = statistics.median(r["real_time"] for r in repetitions) * threads
+    cpu = statistics.median(r["cpu_time"] for r in repetitions)
+    stats = {"wall": wall, "cpu": cpu, "n": len(repetitions)}
+    if "bytes_per_second" in repetitions[0]:
+        # Bytes per iteration, from the wall-time rate, give the rate by CPU time as well.
+        size = repetitions[0]["bytes_per_second"] * repetitions[0]["real_time"] / 1e9
+        stats["wall_rate"] = statistics.median(r["bytes_per_second"] / 1e6 for r in repetitions)
+        stats["cpu_rate"] = size / cpu * 1e3  # bytes per ns = 10^3 MB/s
+    return stats
+
+
+def ratio(stats, name, baseline, clock):
+    """The goal's number by one clock: a ratio of medians, or an absolute rate in MB/s."""
+    s = stats.get(name)
+    if s is None:
+        return None
+    key = f"{clock}_rate" if "wall_rate" in s else clock
+    if baseline is None:
+        return s[key]
+    b = stats.get(baseline)
+    return None if b is None else s[key] / b[key]
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    context, runs, failed = load_rows(sys.argv[1])
+    stats = {name: medians(reps) for name, reps in runs.items()}
+
+    load = ", ".join(f"{x:.2f}" for x in context.get("load_avg", []))
+    repetitions = max((s["n"] for s in stats.values()), default=0)
+    print(f"{context.get('num_cpus', '?')} CPUs at {context.get('mhz_per_cpu', '?')} MHz, load "
+          f"average {load or '?'} at the start; medians of {repetitions} interleaved repetitions.")
+    print()
+    print("| Row | Median, wall | Median, CPU |")
+    print("|---|---:|---:|")
+    for label, name, unit in ROWS:
+        s = stats.get(name)
+        if s is None:
+            print(f"| {label} | missing | |")
+        elif unit == "MB/s":
+            print(f"| {label} | {s['wall_rate']:.0f} MB/s | {s['cpu_rate']:.0f} MB/s |")
+        else:
+            print(f"| {label} | {s['wall']:.1f} ns | {s['cpu']:.1f} ns |")
+
+    # Goals are judged by the wall clock; the CPU clock beside it shows how much of a miss is
+    # the machine's other load rather than the code.
+    print()
+    print("| Goal | By wall time | By CPU time | Met |")
+    print("|---|---:|---:|:---:|")
+    for label, name, baseline, comparison, bound in GOALS:
+        wall, cpu = ratio(stats, name, baseline, "wall"), ratio(stats, name, baseline, "cpu")
+        if wall is None or cpu is None:
+            print(f"| {label} | missing | | |")
+            continue
+        met = wall <= bound if comparison == "<=" else wall >= bound
+        verdict = "yes" if met else "NO"
+        if name == TWO_THREAD_GOAL and two_cores_busy(stats):
+            verdict = "not judged: two cores were not free (see the floor's ratio)"
+        shown = "{:.0f} MB/s" if baseline is None else "{:.2f}"
+        print(f"| {label} | {shown.format(wall)} | {shown.format(cpu)} | {verdict} |")
+    for label, name, baseline in REFERENCES:
+        wall, cpu = ratio(stats, name, baseline, "wall"), ratio(stats, name, baseline, "cpu")
+        if wall is not None and cpu is not None:
+            print(f"| (not a goal) {label} | {wall:.2f} | {cpu:.2f} | |")
+
+    if failed:
+        print()
+        for line in failed:
+            print(f"FAILED {line}")
+        sys.exit(1)
+
+
+if __name__ == "__main__":
+    main()
