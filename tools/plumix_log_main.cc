@@ -12,13 +12,12 @@
 #endif
 
 #include <getopt.h>
+#include <sys/stat.h>
 
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <string>
 
 using namespace vendor::korvane::zunt_tools;
@@ -61,21 +60,35 @@ bool ParsePriority(const char* text, log::LogSeverity* severity) {
     return false;
 }
 
-// Reads all of FILE ("-" for standard input); false with errno-style text in error on failure.
-bool ReadAll(const std::string& path, std::string* bytes, std::string* error) {
-    std::ifstream file;
-    std::istream* in = &std::cin;
-    if (path != "-") {
-        file.open(path, std::ios::binary);
-        if (!file) {
-            *error = path + ": " + std::strerror(errno);
-            return false;
-        }
-        in = &file;
+// Reads all of FILE ("-" for standard input) into bytes. Input larger than one DUMPLOG call can
+// take is refused: a regular file by its size, a stream once it has grown past the limit, so that
+// an endless stream cannot exhaust memory. On failure, says why in error.
+bool ReadDumpInput(const std::string& path, std::string* bytes, std::string* error) {
+    constexpr size_t kLimit = static_cast<size_t>(INT_MAX);
+    const std::string name = path == "-" ? "standard input" : path;
+    FILE* file = path == "-" ? stdin : std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        *error = name + ": " + std::strerror(errno);
+        return false;
     }
-    bytes->assign(std::istreambuf_iterator<char>(*in), std::istreambuf_iterator<char>());
-    if (in->bad()) {
-        *error = (path == "-" ? "standard input" : path) + ": read error";
+    struct stat status;
+    bool too_large = fstat(fileno(file), &status) == 0 && S_ISREG(status.st_mode) &&
+                     static_cast<uintmax_t>(status.st_size) > kLimit;
+    char chunk[64 * 1024];
+    size_t n = 0;
+    while (!too_large && (n = std::fread(chunk, 1, sizeof(chunk), file)) > 0) {
+        bytes->append(chunk, n);
+        too_large = bytes->size() > kLimit;
+    }
+    const bool failed = std::ferror(file) != 0;
+    const int read_errno = errno;
+    if (file != stdin) std::fclose(file);
+    if (failed) {
+        *error = name + ": " + std::strerror(read_errno);
+        return false;
+    }
+    if (too_large) {
+        *error = name + ": larger than one dump can take (" + std::to_string(kLimit) + " bytes)";
         return false;
     }
     return true;
@@ -149,13 +162,8 @@ int main(int argc, char** argv) {
         if (argc - optind > 1) return UsageError("--dump takes at most one FILE");
         const std::string path = optind < argc ? argv[optind] : "-";
         std::string bytes, error;
-        if (!ReadAll(path, &bytes, &error)) {
+        if (!ReadDumpInput(path, &bytes, &error)) {
             std::cerr << "plumix-log: " << error << "\n";
-            return 1;
-        }
-        if (bytes.size() > static_cast<size_t>(INT_MAX)) {
-            std::cerr << "plumix-log: " << path << ": larger than one dump can take (" << INT_MAX
-                      << " bytes)\n";
             return 1;
         }
         DUMPLOG(module, func_name, bytes.data(), static_cast<int>(bytes.size()));
