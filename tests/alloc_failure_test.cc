@@ -72,8 +72,8 @@ void operator delete[](void* memory, const std::nothrow_t&) noexcept {
 
 namespace {
 
-using namespace vendor::korvane::zunt_tools;
-using plumix_test::Texts;
+using namespace vendor::korvane::zunt_tools::log;
+using namespace plumix_test;
 
 void FailAfter(long allocations) {
     t_allocations_before_failure = allocations;
@@ -89,13 +89,13 @@ bool WritesFromAnotherThread() {
     auto written = std::make_shared<std::promise<void>>();
     std::future<void> done = written->get_future();
     std::thread([written] {
-        log::LogMessage(log::ERROR, "VELK", "Other", "thread").stream() << "after";
+        LogMessage(ERROR, "VELK", "Other", "thread").stream() << "after";
         written->set_value();
     }).detach();
     return done.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
 }
 
-class AllocFailureTest : public plumix_test::LogTest {
+class AllocFailureTest : public LogTest {
   protected:
     // Built before arming. The module copy needs the heap, and the header outgrows the stream's
     // first buffer while staying under the default buffer size.
@@ -105,7 +105,7 @@ class AllocFailureTest : public plumix_test::LogTest {
 
     // ERROR passes whatever the module. Disarms once the header stands.
     void WriteRecord(const char* body) {
-        log::LogMessage record(log::ERROR, module_, class_name_, func_name_);
+        LogMessage record(ERROR, module_, class_name_, func_name_);
         Disarm();
         record.stream() << body;
     }
@@ -120,14 +120,14 @@ TEST_F(AllocFailureTest, FailureWhileWritingHeaderReachesCallerAndFreesLock) {
     t_allocations = 0;
     long construction_allocations = 0;
     {
-        log::LogMessage record(log::ERROR, module_, class_name_, func_name_);
+        LogMessage record(ERROR, module_, class_name_, func_name_);
         construction_allocations = t_allocations;
     }
     ASSERT_GE(construction_allocations, 3);
 
     for (long n = 0; n < construction_allocations; ++n) {
         SCOPED_TRACE(testing::Message() << "failing allocation " << n);
-        plumix_test::ClearRecords();
+        ClearRecords();
         FailAfter(n);
         EXPECT_THROW(WriteRecord("lost"), std::bad_alloc);
         Disarm();
@@ -135,20 +135,20 @@ TEST_F(AllocFailureTest, FailureWhileWritingHeaderReachesCallerAndFreesLock) {
         EXPECT_TRUE(Texts().empty());
         ASSERT_TRUE(WritesFromAnotherThread());
         WriteRecord("next");
-        EXPECT_EQ(Texts(), std::vector<std::string>({"<Other::thread>after", Text("next")}));
+        EXPECT_EQ(Texts(), TextList({"<Other::thread>after", Text("next")}));
     }
 
     // With one allocation more to spare the construction succeeds: every point was hit.
-    plumix_test::ClearRecords();
+    ClearRecords();
     FailAfter(construction_allocations);
     EXPECT_NO_THROW(WriteRecord("whole"));
     EXPECT_EQ(t_failures, 0);
-    EXPECT_EQ(Texts(), std::vector<std::string>({Text("whole")}));
+    EXPECT_EQ(Texts(), TextList({Text("whole")}));
 }
 
 TEST_F(AllocFailureTest, FailureInsideDestructorDropsRecord) {
     {
-        log::LogMessage record(log::ERROR, "VELK", "Class", "func");
+        LogMessage record(ERROR, "VELK", "Class", "func");
         record.stream() << std::string(200, 'x');  // taking the text needs the heap
         FailAfter(0);
     }
@@ -157,39 +157,37 @@ TEST_F(AllocFailureTest, FailureInsideDestructorDropsRecord) {
     EXPECT_TRUE(Texts().empty());
 
     WriteRecord("next");
-    EXPECT_EQ(Texts(), std::vector<std::string>({Text("next")}));
+    EXPECT_EQ(Texts(), TextList({Text("next")}));
 }
 
 TEST_F(AllocFailureTest, FailureWhileRenderingWritesHeaderAloneAndReachesCaller) {
-    plumix_test::SetProperty("vendor.plumix.log.buffer.size", "0");
+    SetProperty(kBufferSizeKey, "0");
     const std::string bytes(3000, 'b');  // outgrows the stream's buffer, so the write can tear
     auto construct = [&] {
-        log::LogMessage record(log::ERROR, module_, func_name_, bytes.data(),
-                               static_cast<int>(bytes.size()));
+        LogMessage record(ERROR, module_, func_name_, bytes.data(), static_cast<int>(bytes.size()));
         Disarm();
     };
     long header_allocations = 0, all_allocations = 0;
     {
         t_allocations = 0;
-        log::LogMessage record(log::ERROR, module_, func_name_);
+        LogMessage record(ERROR, module_, func_name_);
         header_allocations = t_allocations;
     }
     {
         t_allocations = 0;
-        log::LogMessage record(log::ERROR, module_, func_name_, bytes.data(),
-                               static_cast<int>(bytes.size()));
+        LogMessage record(ERROR, module_, func_name_, bytes.data(), static_cast<int>(bytes.size()));
         all_allocations = t_allocations;
     }
     ASSERT_GT(all_allocations, header_allocations);
 
     for (long n = header_allocations; n < all_allocations; ++n) {
         SCOPED_TRACE(testing::Message() << "failing allocation " << n);
-        plumix_test::ClearRecords();
+        ClearRecords();
         FailAfter(n);
         EXPECT_THROW(construct(), std::bad_alloc);
         Disarm();
         EXPECT_EQ(t_failures, 1);
-        EXPECT_EQ(Texts(), std::vector<std::string>({"<" + func_name_ + ">"}));
+        EXPECT_EQ(Texts(), TextList({"<" + func_name_ + ">"}));
     }
 }
 

@@ -10,30 +10,12 @@
 
 namespace {
 
-using plumix_test::ClearRecords;
-using plumix_test::Record;
-using plumix_test::Records;
-using plumix_test::SetProperty;
-using plumix_test::Texts;
-using vendor::korvane::zunt_tools::log::DEBUG;
-using vendor::korvane::zunt_tools::log::ERROR;
-using vendor::korvane::zunt_tools::log::INFO;
-using vendor::korvane::zunt_tools::log::LogMessage;
-using vendor::korvane::zunt_tools::log::LogMessageData;
+using namespace vendor::korvane::zunt_tools::log;
+using namespace plumix_test;
 
-using TextList = std::vector<std::string>;
-
-constexpr size_t kLoggedLength = 1023;  // the host's liblog cuts every record here
 const std::string kHuge(1 << 20, 'n');
 
-class BadInputTest : public plumix_test::LogTest {
-  protected:
-    // Chunk records show too, so a stray one would be seen.
-    void ShowEverything() {
-        SetProperty("vendor.plumix.dumplog.on", "1");
-        SetProperty("vendor.plumix.log.severity", "0");
-    }
-};
+using BadInputTest = LogTest;
 
 TEST_F(BadInputTest, NullDataAndLengthsBelowOneRenderNothing) {
     const std::vector<char> one_byte{'x'};  // exact size: reading a second byte would show
@@ -45,7 +27,7 @@ TEST_F(BadInputTest, NullDataAndLengthsBelowOneRenderNothing) {
             {nullptr, 0},       {nullptr, 1}, {nullptr, -1}, {nullptr, INT_MAX},
             {nullptr, INT_MIN}, {valid, 0},   {valid, -1},   {valid, INT_MIN},
     };
-    ShowEverything();
+    ShowDumpChunks();  // so that a stray chunk record would show
     for (const auto& c : cases) {
         SCOPED_TRACE((c.data ? "data, " : "null, ") + std::to_string(c.length));
         EXPECT_EQ(LogMessageData(c.data, c.length).GetBuffer(), "");
@@ -54,14 +36,15 @@ TEST_F(BadInputTest, NullDataAndLengthsBelowOneRenderNothing) {
         EXPECT_EQ(added.GetBuffer(), "x");
 
         ClearRecords();
-        LogMessage(ERROR, "VELK", "f", c.data, c.length);
+        EXPECT_EQ(LogMessage(ERROR, "VELK", "f", c.data, c.length).ToString(), "<f>");
         EXPECT_EQ(Texts(), TextList{"<f>"});
 
         ClearRecords();
         DUMPLOG("VELK", "f", c.data, c.length);
         const bool nothing = c.data == nullptr || c.length == 0;
-        EXPECT_EQ(Texts(), TextList{nothing ? "<f>no dumplog output"
+        ASSERT_EQ(Texts(), TextList{nothing ? "<f>no dumplog output"
                                             : "<f>dumplog length is " + std::to_string(c.length)});
+        EXPECT_EQ(Records()[0].priority, ANDROID_LOG_INFO);
     }
 }
 
@@ -82,7 +65,7 @@ TEST_F(BadInputTest, EmptyAndHugeNamesAreWrittenOrDroppedWhole) {
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.module.size()) + " " + std::to_string(c.class_name.size()) +
                      " " + std::to_string(c.func_name.size()));
-        SetProperty("vendor.plumix.log.buffer.size", c.size);
+        SetProperty(kBufferSizeKey, c.size);
         ClearRecords();
         const std::string header = c.class_name.empty() && c.func_name.empty()
                                            ? "<>"
@@ -110,9 +93,9 @@ TEST_F(BadInputTest, DumpWithHugeFuncNameWritesOnlyWhatFits) {
             {"", {}},  // not even the header fits
             {"0", {header.substr(0, kLoggedLength), header.substr(0, kLoggedLength)}},
     };
-    ShowEverything();
+    ShowDumpChunks();
     for (const auto& c : cases) {
-        SetProperty("vendor.plumix.log.buffer.size", c.size);
+        SetProperty(kBufferSizeKey, c.size);
         ClearRecords();
         DUMPLOG("VELK", kHuge, data.data(), 2);
         EXPECT_EQ(Texts(), c.texts) << c.size;
@@ -125,7 +108,7 @@ TEST_F(BadInputTest, ModuleNamesWithNonAsciiBytesAreTagsButNoCategory) {
     for (const std::string module : {"\xD6"
                                      "ELK",
                                      "VEL\xCB", "v\xC3\xA9lk", "\xC3\x96rne", "VELK\x80"}) {
-        SetProperty("vendor.plumix.log.catgory", "-1");
+        SetProperty(kCategoryKey, "-1");
         ClearRecords();
         LogMessage(INFO, module, "f").stream() << "info";
         LogMessage(ERROR, module, "f").stream() << "error";
@@ -154,7 +137,7 @@ class PropertyValueTest : public BadInputTest {
 };
 
 TEST_F(PropertyValueTest, ValuesThatAreNoNumberReadAsMissing) {
-    SetProperty("vendor.plumix.dumplog.on", "1");
+    SetProperty(kDumpOnKey, "1");
     const TextList defaults = WriteProbes();
     ASSERT_EQ(defaults, TextList{"<f>dumplog length is 2"});
     const char* const decimal_junk[] = {"abc",         "",           "+",          "-",
@@ -162,7 +145,7 @@ TEST_F(PropertyValueTest, ValuesThatAreNoNumberReadAsMissing) {
                                         "99999999999", "2147483648", "-2147483649"};
     const char* const hex_junk[] = {
             "xyz", "", "+", "-", " ", "\xFF", "%n", "0x10000000000000000", "-0x8000000000000001"};
-    for (const char* key : {"vendor.plumix.log.severity", "vendor.plumix.log.buffer.size"}) {
+    for (const char* key : {kSeverityKey, kBufferSizeKey}) {
         for (const char* junk : decimal_junk) {
             SetProperty(key, junk);
             EXPECT_EQ(WriteProbes(), defaults) << key << " \"" << junk << '"';
@@ -170,7 +153,7 @@ TEST_F(PropertyValueTest, ValuesThatAreNoNumberReadAsMissing) {
         SetProperty(key, "");
     }
     for (const char* junk : hex_junk) {
-        SetProperty("vendor.plumix.log.catgory", junk);
+        SetProperty(kCategoryKey, junk);
         EXPECT_EQ(WriteProbes(), defaults) << '"' << junk << '"';
     }
 }
@@ -183,17 +166,17 @@ TEST_F(PropertyValueTest, ExtremeNumbersAndMinusOneMasks) {
         const char* value;
         TextList texts;
     } cases[] = {
-            {"vendor.plumix.log.severity", "-2147483648", {"<f>debug", length, "<f>a<SOH>"}},
-            {"vendor.plumix.log.severity", "2147483647", {}},
-            {"vendor.plumix.log.buffer.size", "-1", {}},
-            {"vendor.plumix.log.buffer.size", "-2147483648", {}},
-            {"vendor.plumix.log.buffer.size", "2147483647", {logged_long, length}},
-            {"vendor.plumix.log.catgory", "-1", {"<f>json", length}},
-            {"vendor.plumix.log.catgory", "-0x1", {"<f>json", length}},
-            {"vendor.plumix.log.catgory", "0xFFFFFFFFFFFFFFF", {"<f>json", length}},
-            {"vendor.plumix.log.catgory", "-0x8000000000000000", {}},  // bit 63 alone
+            {kSeverityKey, "-2147483648", {"<f>debug", length, "<f>a<SOH>"}},
+            {kSeverityKey, "2147483647", {}},
+            {kBufferSizeKey, "-1", {}},
+            {kBufferSizeKey, "-2147483648", {}},
+            {kBufferSizeKey, "2147483647", {logged_long, length}},
+            {kCategoryKey, "-1", {"<f>json", length}},
+            {kCategoryKey, "-0x1", {"<f>json", length}},
+            {kCategoryKey, "0xFFFFFFFFFFFFFFF", {"<f>json", length}},
+            {kCategoryKey, "-0x8000000000000000", {}},  // bit 63 alone
     };
-    SetProperty("vendor.plumix.dumplog.on", "1");
+    SetProperty(kDumpOnKey, "1");
     for (const auto& c : cases) {
         SetProperty(c.key, c.value);
         EXPECT_EQ(WriteProbes(), c.texts) << c.key << " " << c.value;
@@ -203,7 +186,7 @@ TEST_F(PropertyValueTest, ExtremeNumbersAndMinusOneMasks) {
 
 TEST_F(BadInputTest, FormatDirectivesAreWrittenAsTheyAre) {
     const std::string directives = "%n%s%d%x%%%";
-    ShowEverything();
+    ShowDumpChunks();
     LogMessage(INFO, "VELK", directives, directives).stream() << directives;
     LogMessage(ERROR, directives, directives).stream() << directives;
     LogMessage(INFO, "VELK", directives, directives.data(), static_cast<int>(directives.size()));

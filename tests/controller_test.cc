@@ -15,25 +15,13 @@
 
 namespace {
 
-using plumix_test::SetProperty;
-using vendor::korvane::zunt_tools::log::LogController;
-using vendor::korvane::zunt_tools::log::ParseDecimal32;
-using vendor::korvane::zunt_tools::log::ParseHex64;
+using namespace vendor::korvane::zunt_tools::log;
+using namespace plumix_test;
+
 using Modules = std::set<std::string>;
-
-constexpr char kOn[] = "vendor.plumix.log.on";
-constexpr char kSeverity[] = "vendor.plumix.log.severity";
-constexpr char kCategory[] = "vendor.plumix.log.catgory";
-constexpr char kBufferSize[] = "vendor.plumix.log.buffer.size";
-constexpr char kDumpOn[] = "vendor.plumix.dumplog.on";
-
-const std::pair<const char*, int> kCategories[] = {
-        {"VELK", 0},        {"ORNE", 4},      {"QUIB", 8},       {"FENRO", 12},
-        {"HULM", 16},       {"PLUMIX", 20},   {"JSON-VELK", 32}, {"JSON-ORNE", 36},
-        {"JSON-FENRO", 44}, {"JSON-QUIB", 48}};
 const Modules kDefaultModules = {"VELK", "ORNE", "FENRO"};
 
-class LogControllerTest : public plumix_test::LogTest {
+class LogControllerTest : public LogTest {
   protected:
     Modules EnabledModules() {
         Modules enabled;
@@ -51,7 +39,7 @@ TEST_F(LogControllerTest, OnlyTheTextOneSwitchesLoggingOn) {
                                                   {"true", false}, {"11", false}, {" 1", false},
                                                   {"1 ", false}};
     for (const auto& [value, on] : cases) {
-        SetProperty(kOn, value);
+        SetProperty(kOnKey, value);
         EXPECT_EQ(controller_.logOn(), on) << '"' << value << '"';
     }
 }
@@ -59,7 +47,7 @@ TEST_F(LogControllerTest, OnlyTheTextOneSwitchesLoggingOn) {
 TEST_F(LogControllerTest, ThresholdAdmitsItsOwnSeverityAndAbove) {
     const std::pair<const char*, int> cases[] = {{"", 2}, {"0", 0}, {"7", 7}, {"-1", -1}, {"4", 4}};
     for (const auto& [value, lowest] : cases) {
-        SetProperty(kSeverity, value);
+        SetProperty(kSeverityKey, value);
         for (int severity = -1; severity <= 7; ++severity) {
             EXPECT_EQ(controller_.logSeverity(severity), severity >= lowest)
                     << "threshold " << value << " severity " << severity;
@@ -73,7 +61,7 @@ TEST_F(LogControllerTest, SizeAdmitsLengthsStrictlyBelowItAndZeroIsNoLimit) {
             {"10", 10, 9, true},    {"10", 10, 10, false},   {"10", 10, 11, false},
             {"0", 0, 0, true},      {"0", 0, INT_MAX, true}, {"-5", -5, 0, false}};
     for (const auto& [value, size, length, admitted] : cases) {
-        SetProperty(kBufferSize, value);
+        SetProperty(kBufferSizeKey, value);
         EXPECT_EQ(controller_.getSize(), size) << value;
         EXPECT_EQ(controller_.logSize(length), admitted) << value << " length " << length;
     }
@@ -84,7 +72,7 @@ TEST_F(LogControllerTest, EachMaskBitEnablesOnlyItsModuleInAnyCase) {
         std::ostringstream mask;
         if (bit == 63) mask << "-";  // the sign bit, written as the signed value it is
         mask << "0x" << std::hex << (1ULL << bit);
-        SetProperty(kCategory, mask.str());
+        SetProperty(kCategoryKey, mask.str());
         for (const auto& [name, name_bit] : kCategories) {
             std::string lower = name;
             for (char& c : lower) {
@@ -113,10 +101,10 @@ TEST_F(LogControllerTest, MaskFormsAndUnknownNames) {
                                                      {"0x3", {"VELK"}},
                                                      {"0xfe", {"ORNE"}}};
     for (const auto& [mask, enabled] : cases) {
-        SetProperty(kCategory, mask);
+        SetProperty(kCategoryKey, mask);
         EXPECT_EQ(EnabledModules(), enabled) << mask;
     }
-    SetProperty(kCategory, "-1");
+    SetProperty(kCategoryKey, "-1");
     for (const char* unknown : {"", "VELKX", "JSON-QUIBS", "XVELK", "VEL", "JSON", "VELK "}) {
         EXPECT_FALSE(controller_.logModule(unknown)) << '"' << unknown << '"';
     }
@@ -126,7 +114,7 @@ TEST_F(LogControllerTest, DumpSwitchFollowsModuleUnlessZero) {
     const std::pair<const char*, bool> cases[] = {{"", false},   {"0", false}, {"1", true},
                                                   {"yes", true}, {"00", true}, {" 0", true}};
     for (const auto& [value, on] : cases) {
-        SetProperty(kDumpOn, value);
+        SetProperty(kDumpOnKey, value);
         for (const char* module : {"VELK", "velk", "QUIB", "NONE"}) {
             EXPECT_EQ(controller_.logDump(module), on && controller_.logModule(module))
                     << value << " " << module;
@@ -136,14 +124,14 @@ TEST_F(LogControllerTest, DumpSwitchFollowsModuleUnlessZero) {
 
 TEST_F(LogControllerTest, MalformedNumbersReadAsMissing) {
     for (const char* bad : {"abc", "", "+", "-", " ", "99999999999", "-99999999999"}) {
-        SetProperty(kSeverity, bad);
-        SetProperty(kBufferSize, bad);
+        SetProperty(kSeverityKey, bad);
+        SetProperty(kBufferSizeKey, bad);
         EXPECT_EQ(controller_.getSize(), 1024) << '"' << bad << '"';
         EXPECT_FALSE(controller_.logSeverity(1)) << '"' << bad << '"';
         EXPECT_TRUE(controller_.logSeverity(2)) << '"' << bad << '"';
     }
     for (const char* bad : {"0x10000000000000000", "-0x8000000000000001", "xyz", "-"}) {
-        SetProperty(kCategory, bad);
+        SetProperty(kCategoryKey, bad);
         EXPECT_EQ(EnabledModules(), kDefaultModules) << bad;
     }
 }

@@ -5,6 +5,7 @@
 #include <android/log.h>
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -16,6 +17,8 @@ struct Record {
     std::string tag;
     std::string text;
 };
+
+using TextList = std::vector<std::string>;
 
 inline std::mutex& RecordsLock() {
     static std::mutex* lock = new std::mutex;
@@ -37,8 +40,8 @@ inline std::vector<Record> Records() {
     return RecordsUnlocked();
 }
 
-inline std::vector<std::string> Texts() {
-    std::vector<std::string> texts;
+inline TextList Texts() {
+    TextList texts;
     for (const Record& r : Records()) texts.push_back(r.text);
     return texts;
 }
@@ -48,10 +51,37 @@ inline void ClearRecords() {
     RecordsUnlocked().clear();
 }
 
-inline const char* const kPropertyKeys[] = {
-        "vendor.plumix.log.on",      "vendor.plumix.log.severity", "vendor.plumix.log.buffer.size",
-        "vendor.plumix.log.catgory", "vendor.plumix.dumplog.on",
+inline constexpr char kOnKey[] = "vendor.plumix.log.on";
+inline constexpr char kSeverityKey[] = "vendor.plumix.log.severity";
+inline constexpr char kBufferSizeKey[] = "vendor.plumix.log.buffer.size";
+inline constexpr char kCategoryKey[] = "vendor.plumix.log.catgory";
+inline constexpr char kDumpOnKey[] = "vendor.plumix.dumplog.on";
+inline const char* const kPropertyKeys[] = {kOnKey, kSeverityKey, kBufferSizeKey, kCategoryKey,
+                                            kDumpOnKey};
+
+// The module names the category mask knows and the bit of each, kept apart from the library's
+// table.
+struct Category {
+    const char* name;
+    int bit;
 };
+inline constexpr Category kCategories[] = {
+        {"VELK", 0},    {"ORNE", 4},       {"QUIB", 8},       {"FENRO", 12},      {"HULM", 16},
+        {"PLUMIX", 20}, {"JSON-VELK", 32}, {"JSON-ORNE", 36}, {"JSON-FENRO", 44}, {"JSON-QUIB", 48},
+};
+
+// The priority each severity 0..6 is written with.
+inline constexpr int kSeverityPriorities[] = {
+        ANDROID_LOG_VERBOSE, ANDROID_LOG_DEBUG, ANDROID_LOG_INFO, ANDROID_LOG_WARN,
+        ANDROID_LOG_ERROR,   ANDROID_LOG_ERROR, ANDROID_LOG_FATAL};
+
+// The host's liblog cuts every record here.
+inline constexpr size_t kLoggedLength = 1023;
+
+// Allocated to the exact length, so that a read past the end shows under AddressSanitizer.
+inline std::vector<char> Exact(const std::string& bytes) {
+    return {bytes.begin(), bytes.end()};
+}
 
 // On a host an empty value reads as missing, so this puts every default back in force.
 inline void ResetProperties() {
@@ -73,6 +103,12 @@ class LogTest : public ::testing::Test {
         ClearRecords();
     }
     void TearDown() override { ResetProperties(); }
+
+    // Dumps on and every severity admitted, so that chunk records show.
+    void ShowDumpChunks() {
+        SetProperty(kDumpOnKey, "1");
+        SetProperty(kSeverityKey, "0");
+    }
 };
 
 }  // namespace plumix_test

@@ -17,15 +17,8 @@
 
 namespace {
 
-using plumix_test::Record;
-using plumix_test::Records;
-using plumix_test::SetProperty;
-using vendor::korvane::zunt_tools::log::DEBUG;
-using vendor::korvane::zunt_tools::log::ERROR;
-using vendor::korvane::zunt_tools::log::INFO;
-using vendor::korvane::zunt_tools::log::LogMessage;
-using vendor::korvane::zunt_tools::log::LogMessageData;
-using vendor::korvane::zunt_tools::log::LogSeverity;
+using namespace vendor::korvane::zunt_tools::log;
+using namespace plumix_test;
 
 constexpr int kWorkers = 8;
 constexpr int kMaxIterations = 10000;
@@ -39,11 +32,11 @@ struct Flip {
     std::vector<const char*> values;
 };
 const Flip kFlips[] = {
-        {"vendor.plumix.log.on", {"1", "1", "1", "0"}},
-        {"vendor.plumix.log.severity", {"0", "1", "2", "5"}},
-        {"vendor.plumix.log.buffer.size", {"000", "024", "064", "399"}},
-        {"vendor.plumix.log.catgory", {"0x001011", "0x111111", "0x100000", "0x000000"}},
-        {"vendor.plumix.dumplog.on", {"1", "0"}},
+        {kOnKey, {"1", "1", "1", "0"}},
+        {kSeverityKey, {"0", "1", "2", "5"}},
+        {kBufferSizeKey, {"000", "024", "064", "399"}},
+        {kCategoryKey, {"0x001011", "0x111111", "0x100000", "0x000000"}},
+        {kDumpOnKey, {"1", "0"}},
 };
 constexpr size_t kLargestSize = 399;
 
@@ -58,7 +51,7 @@ std::string Body(int severity_index) {
     return "s" + std::to_string(severity_index) + " payload 0123456789";
 }
 
-class StressTest : public plumix_test::LogTest {
+class StressTest : public LogTest {
   protected:
     void SetUp() override {
         LogTest::SetUp();

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,17 +22,8 @@
 
 namespace {
 
-using plumix_test::ClearRecords;
-using plumix_test::kPropertyKeys;
-using plumix_test::Record;
-using plumix_test::Records;
-using vendor::korvane::zunt_tools::log::ConvertCtrlASCII;
-using vendor::korvane::zunt_tools::log::ConvertNonASCII;
-using vendor::korvane::zunt_tools::log::DEBUG;
-using vendor::korvane::zunt_tools::log::INFO;
-using vendor::korvane::zunt_tools::log::LogMessage;
-using vendor::korvane::zunt_tools::log::LogMessageData;
-using vendor::korvane::zunt_tools::log::LogSeverity;
+using namespace vendor::korvane::zunt_tools::log;
+using namespace plumix_test;
 
 // Kept below the 1023 characters at which liblog cuts a record, so every record arrives whole.
 constexpr size_t kMaxBuffer = 200;
@@ -53,19 +45,6 @@ const std::vector<std::string> kTypicalValues[kKeyCount] = {
         {"0x01011", "-1", "0x100000", "0x1000000000000", "0"},
         {"1", "0", "on"},
 };
-
-struct Category {
-    const char* name;
-    int bit;
-};
-const Category kCategories[] = {
-        {"VELK", 0},    {"ORNE", 4},       {"QUIB", 8},       {"FENRO", 12},      {"HULM", 16},
-        {"PLUMIX", 20}, {"JSON-VELK", 32}, {"JSON-ORNE", 36}, {"JSON-FENRO", 44}, {"JSON-QUIB", 48},
-};
-
-constexpr int kPriorities[] = {ANDROID_LOG_VERBOSE, ANDROID_LOG_DEBUG, ANDROID_LOG_INFO,
-                               ANDROID_LOG_WARN,    ANDROID_LOG_ERROR, ANDROID_LOG_ERROR,
-                               ANDROID_LOG_FATAL};
 
 std::string CutAtNul(const std::string& text) {
     return text.substr(0, text.find('\0'));
@@ -159,7 +138,7 @@ void CheckOneRecord(const Switches& switches, int32_t severity, const std::strin
         return;
     }
     Check(records.size() == 1, "a record the switches let through was lost");
-    Check(records[0].priority == kPriorities[severity], "wrong priority");
+    Check(records[0].priority == kSeverityPriorities[severity], "wrong priority");
     Check(records[0].tag == CutAtNul(module), "wrong tag");
     Check(records[0].text == CutAtNul(text), "wrong text");
 }
@@ -224,7 +203,8 @@ void CheckDump(const Switches& switches, const std::string& module, const std::s
 // must not fold back into the name; or any bytes at all.
 std::string Module(FuzzedDataProvider& in) {
     if (in.ConsumeBool()) return in.ConsumeRandomLengthString(kMaxName);
-    std::string name = kCategories[in.ConsumeIntegralInRange<size_t>(0, 9)].name;
+    std::string name =
+            kCategories[in.ConsumeIntegralInRange<size_t>(0, std::size(kCategories) - 1)].name;
     for (char& c : name) {
         const int change = in.ConsumeIntegralInRange(0, 7);
         if (change == 0) c = static_cast<char>(c | 0x80);
@@ -256,7 +236,7 @@ std::string PropertyValue(FuzzedDataProvider& in, int key) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t input_size) {
     static const bool kCaptured = [] {
-        __android_log_set_logger(plumix_test::CaptureRecord);
+        __android_log_set_logger(CaptureRecord);
         __android_log_set_minimum_priority(ANDROID_LOG_VERBOSE);
         return true;
     }();
