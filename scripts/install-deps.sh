@@ -7,7 +7,7 @@ packages=(
   build-essential cmake make pkgconf
   android-liblog-dev android-libbase-dev
   libgtest-dev libbenchmark-dev libspdlog-dev
-  clang libclang-rt-14-dev clang-format valgrind binutils
+  clang libclang-rt-14-dev clang-format valgrind binutils python3
 )
 
 missing=()
