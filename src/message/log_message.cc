@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 #include <mutex>
+#include <new>
 #include <string_view>
 
 #include "../controller/log_controller.h"
@@ -45,7 +46,7 @@ class Header {
     Header& operator=(const Header&) = delete;
 
     const char* data() const { return data_; }
-    std::streamsize size() const { return static_cast<std::streamsize>(size_); }
+    size_t size() const { return size_; }
 
   private:
     char small_[64];
@@ -76,18 +77,12 @@ bool PassesGate(LogController& controller, LogSeverity severity, const std::stri
     return controller.logModule(module) && controller.logOn() && controller.logSeverity(severity);
 }
 
-// A string stream swallows a failed write by default (it only sets badbit), which would leave a
-// cut text to be written. While this lives, the failure reaches the caller instead.
-class StreamFailuresThrow {
-  public:
-    explicit StreamFailuresThrow(std::ostream& stream) : stream_(stream) {
-        stream_.exceptions(std::ios_base::badbit);
-    }
-    ~StreamFailuresThrow() { stream_.exceptions(std::ios_base::goodbit); }
-
-  private:
-    std::ostream& stream_;
-};
+// Straight into the stream's buffer: a failure to grow it (memory exhausted) reaches the caller,
+// where the stream's own insertion would only set badbit and leave a cut text to be written.
+void WriteWhole(std::ostringstream& stream, const char* data, size_t size) {
+    const auto wanted = static_cast<std::streamsize>(size);
+    if (stream.rdbuf()->sputn(data, wanted) != wanted) throw std::bad_alloc();
+}
 
 }  // namespace
 
@@ -97,9 +92,7 @@ LogMessage::LogMessage(LogSeverity severity, const std::string& module,
     std::lock_guard<std::mutex> guard(HeaderLock());
     severity_ = severity;
     module_ = module;
-    // Straight into the buffer: a failure (memory exhausted) reaches the caller, where the stream
-    // would only set badbit, and no sentry is built for one write.
-    stream_.rdbuf()->sputn(header.data(), header.size());
+    WriteWhole(stream_, header.data(), header.size());
 }
 
 LogMessage::LogMessage(LogSeverity severity, const std::string& module, const std::string& funcName)
@@ -123,8 +116,7 @@ LogMessage::LogMessage(LogSeverity severity, const std::string& module, const st
     // header alone. Restoring the shorter header into the same string needs no allocation.
     const std::string header = stream_.str();
     try {
-        StreamFailuresThrow failures_throw(stream_);
-        stream_.write(text.data(), static_cast<std::streamsize>(text.size()));
+        WriteWhole(stream_, text.data(), text.size());
     } catch (...) {
         stream_.str(header);
         throw;
