@@ -8,6 +8,7 @@
 #include <new>
 #include <string_view>
 
+#include "../controller/gate.h"
 #include "../controller/log_controller.h"
 #include "render.h"
 
@@ -71,12 +72,6 @@ int SaturatedLength(size_t length) {
     return static_cast<int>(length < kMax ? length : kMax);
 }
 
-// ERROR and above skip the module and severity filters, never the on switch.
-bool PassesGate(LogController& controller, LogSeverity severity, const std::string& module) {
-    if (controller.logOn() && severity > WARNING) return true;
-    return controller.logModule(module) && controller.logOn() && controller.logSeverity(severity);
-}
-
 // Straight into the stream's buffer: a failure to grow it (memory exhausted) reaches the caller,
 // where the stream's own insertion would only set badbit and leave a cut text to be written.
 void WriteWhole(std::ostringstream& stream, const char* data, size_t size) {
@@ -126,7 +121,7 @@ LogMessage::LogMessage(LogSeverity severity, const std::string& module, const st
 LogMessage::~LogMessage() noexcept {
     try {
         LogController& controller = LogController::Instance();
-        if (!PassesGate(controller, severity_, module_)) return;
+        if (CheckGate(controller, severity_, module_) != GateResult::kPass) return;
         // Taken once: the length check and the write see the same text.
         const std::string text = stream_.str();
         if (!controller.logSize(SaturatedLength(text.size()))) return;
