@@ -1,10 +1,13 @@
 // Records built, rendered and dumped on many threads at once while every property flips under
 // them: each record that reaches the log is whole, and is one that some thread could have written.
 #include <plumix_log.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <iterator>
 #include <map>
 #include <random>
@@ -179,6 +182,54 @@ TEST_F(StressTest, RecordsStayWholeWhilePropertiesFlip) {
     EXPECT_EQ(bad_renderings_, 0);
     // Each kind got through at some point, so the checks above did not pass on nothing.
     for (const char* kind : {"plain", "dump", "buffer", "chunk"}) EXPECT_GT(kinds[kind], 0) << kind;
+}
+
+// Waits up to a deadline for a child to exit; a child still running then is killed.
+bool ExitsInTime(pid_t child) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    int status = 0;
+    while (waitpid(child, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(child, SIGKILL);
+            waitpid(child, &status, 0);
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Records that hold the header lock for long, built on two threads while the main thread forks:
+// every child, and a child of each child, must still be able to build a record of its own.
+TEST_F(LogTest, ForkedChildrenBuildRecordsWhileOtherThreadsHoldTheHeaderLock) {
+    constexpr int kChildren = 40;
+    const std::string long_class(256 * 1024, 'C');
+    std::atomic<bool> stop{false};
+    std::vector<std::thread> builders;
+    for (int t = 0; t < 2; ++t) {
+        // QUIB is not enabled, so no record reaches the capture and its lock.
+        builders.emplace_back([&] {
+            while (!stop) LogMessage(INFO, "QUIB", long_class, "run");
+        });
+    }
+    bool stuck = false;
+    for (int i = 0; i < kChildren && !stuck; ++i) {
+        const pid_t child = fork();
+        ASSERT_NE(child, -1);
+        if (child == 0) {
+            LogMessage(INFO, "QUIB", "Child", "run");
+            const pid_t grandchild = fork();
+            if (grandchild == 0) {
+                LogMessage(INFO, "QUIB", "Grandchild", "run");
+                _exit(0);
+            }
+            _exit(grandchild > 0 && ExitsInTime(grandchild) ? 0 : 1);
+        }
+        stuck = !ExitsInTime(child);
+    }
+    stop = true;
+    for (std::thread& builder : builders) builder.join();
+    EXPECT_FALSE(stuck) << "a forked child could not build a record";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <android/log.h>
 #include <plumix_log.h>
+#include <pthread.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -18,9 +19,25 @@ namespace zunt_tools {
 namespace log {
 namespace {
 
-// Never destroyed: records may still be built on other threads while the process exits.
+std::mutex* header_lock = nullptr;
+
+void LockHeaderForFork() {
+    header_lock->lock();
+}
+
+void UnlockHeaderAfterFork() {
+    header_lock->unlock();
+}
+
+// Never destroyed: records may still be built on other threads while the process exits. A fork
+// waits until no other thread holds it, so the child (and its own children, which inherit the
+// handlers) can always log.
 std::mutex& HeaderLock() {
-    static std::mutex* lock = new std::mutex;
+    static std::mutex* lock = [] {
+        header_lock = new std::mutex;
+        pthread_atfork(LockHeaderForFork, UnlockHeaderAfterFork, UnlockHeaderAfterFork);
+        return header_lock;
+    }();
     return *lock;
 }
 
