@@ -30,3 +30,9 @@ printf 'HDR\x00\x01\x02\x1b[frame]\x7f\x80\x81\xfe\xffpayload-0123456789\r\n' > 
 run --set vendor.plumix.dumplog.on=1 --set vendor.plumix.log.severity=1 \
     --set vendor.plumix.log.buffer.size=32 --dump -t VELK -f rx "${TMPDIR:-/tmp}/plumix-demo.bin"
 rm -f "${TMPDIR:-/tmp}/plumix-demo.bin"
+
+step "the switches as the library reads them: QUIB is not among the enabled modules"
+run --status
+
+step "the mask that adds QUIB to those in force, and the command that sets it"
+run --mask +QUIB

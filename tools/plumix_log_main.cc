@@ -1,9 +1,14 @@
-// plumix-log: writes records through libplumix_log from shell scripts.
+// plumix-log: writes records through libplumix_log from shell scripts, and shows operators the
+// switches that decide whether records are written.
 //
 //   plumix-log -t MODULE [-p v|d|i|w|e|c|f] [-c CLASS] [-f FUNC] [MESSAGE...]
-//   plumix-log --dump [-t MODULE] [-f FUNC] [FILE]
+//   plumix-log --dump -t MODULE [-f FUNC] [FILE]
+//   plumix-log --status [--porcelain]
+//   plumix-log --mask MODULE... | --mask +MODULE|-MODULE...
+//   plumix-log --explain -t MODULE [-p PRIORITY] [-c CLASS] [-f FUNC] [MESSAGE...]
 //
-// Without MESSAGE, each line of standard input becomes one record.
+// Without MESSAGE, each line of standard input becomes one record. The switches are read, parsed
+// and applied by the library's own code, so what this tool says is what a record meets.
 
 #include <android/log.h>
 #include <plumix_log.h>
@@ -14,32 +19,37 @@
 #include <getopt.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 #include <string>
+#include <vector>
+
+#include "switch_commands.h"
+#include "usage.h"
 
 using namespace vendor::korvane::zunt_tools;
+using plumix_tool::UsageError;
 
 namespace {
-
-constexpr int kUsageError = 2;
 
 void PrintUsage() {
     std::cout
             << "usage: plumix-log -t MODULE [-p v|d|i|w|e|c|f] [-c CLASS] [-f FUNC] [MESSAGE...]\n"
-               "       plumix-log --dump [-t MODULE] [-f FUNC] [FILE]\n"
+               "       plumix-log --dump -t MODULE [-f FUNC] [FILE]\n"
+               "       plumix-log --status [--porcelain]\n"
+               "       plumix-log --mask MODULE...          mask enabling exactly these modules\n"
+               "       plumix-log --mask +MODULE -MODULE... the mask in force, changed\n"
+               "       plumix-log --explain -t MODULE [-p P] [-c CLASS] [-f FUNC] [MESSAGE...]\n"
+               "                  would this record be written now, and if not, why\n"
+               "--mask takes every argument after it as a module name, so it comes last.\n"
 #ifndef __ANDROID__
-               "       --set KEY=VALUE sets a property first (repeatable)\n"
+               "--set KEY=VALUE sets a property first (repeatable)\n"
 #endif
             ;
-}
-
-// One line, so that a calling script's log shows what went wrong without the usage text.
-int UsageError(const std::string& message) {
-    std::cerr << "plumix-log: " << message << " (see --help)\n";
-    return kUsageError;
 }
 
 bool ParsePriority(const char* text, log::LogSeverity* severity) {
@@ -94,12 +104,44 @@ bool ReadDumpInput(const std::string& path, std::string* bytes, std::string* err
     return true;
 }
 
+// Each line of standard input becomes one record; a read error ends it with a one-line error.
+int LogLines(log::LogSeverity severity, const std::string& module, const std::string& class_name,
+             const std::string& func_name) {
+    char* line = nullptr;
+    size_t capacity = 0;
+    ssize_t length;
+    while ((length = getline(&line, &capacity, stdin)) >= 0) {
+        if (length > 0 && line[length - 1] == '\n') --length;
+        log::LogMessage(severity, module, class_name, func_name).stream()
+                << std::string(line, static_cast<size_t>(length));
+    }
+    const int read_errno = errno;
+    const bool failed = std::ferror(stdin) != 0;
+    std::free(line);
+    if (failed) {
+        std::cerr << "plumix-log: standard input: " << std::strerror(read_errno) << "\n";
+        return 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    enum { kSetOption = 256, kDumpOption };
+    enum {
+        kSetOption = 256,
+        kDumpOption,
+        kStatusOption,
+        kPorcelainOption,
+        kMaskOption,
+        kExplainOption
+    };
     static const option kOptions[] = {
             {"dump", no_argument, nullptr, kDumpOption},
+            {"status", no_argument, nullptr, kStatusOption},
+            {"porcelain", no_argument, nullptr, kPorcelainOption},
+            {"mask", no_argument, nullptr, kMaskOption},
+            {"explain", no_argument, nullptr, kExplainOption},
 #ifndef __ANDROID__
             {"set", required_argument, nullptr, kSetOption},
 #endif
@@ -108,10 +150,13 @@ int main(int argc, char** argv) {
     };
 
     std::string module, class_name, func_name;
-    bool has_module = false, dump = false;
+    bool has_module = false, porcelain = false;
+    int mode = 0;  // one of the mode options, or 0 for writing a record
     log::LogSeverity severity = log::INFO;
     opterr = 0;
-    for (int opt; (opt = getopt_long(argc, argv, "+t:p:c:f:h", kOptions, nullptr)) != -1;) {
+    // --mask ends the options: what follows are module names, and "-ORNE" is one of them.
+    for (int opt; mode != kMaskOption &&
+                  (opt = getopt_long(argc, argv, "+:t:p:c:f:h", kOptions, nullptr)) != -1;) {
         switch (opt) {
             case 't':
                 module = optarg;
@@ -130,7 +175,16 @@ int main(int argc, char** argv) {
                 func_name = optarg;
                 break;
             case kDumpOption:
-                dump = true;
+            case kStatusOption:
+            case kMaskOption:
+            case kExplainOption:
+                if (mode != 0 && mode != opt) {
+                    return UsageError("--dump, --status, --mask and --explain do not combine");
+                }
+                mode = opt;
+                break;
+            case kPorcelainOption:
+                porcelain = true;
                 break;
 #ifndef __ANDROID__
             case kSetOption: {
@@ -145,12 +199,23 @@ int main(int argc, char** argv) {
             case 'h':
                 PrintUsage();
                 return 0;
+            case ':':
+                return UsageError(std::string("missing value for ") + argv[optind - 1]);
             default:
                 return UsageError(optopt != 0 && optopt < 256
-                                          ? std::string("unknown option or missing value: -") +
+                                          ? std::string("unknown option: -") +
                                                     static_cast<char>(optopt)
                                           : std::string("unknown option: ") + argv[optind - 1]);
         }
+    }
+    if (porcelain && mode != kStatusOption) return UsageError("--porcelain goes with --status");
+
+    if (mode == kStatusOption) {
+        if (optind < argc) return UsageError("--status takes no arguments");
+        return plumix_tool::RunStatus(porcelain);
+    }
+    if (mode == kMaskOption) {
+        return plumix_tool::RunMask(std::vector<std::string>(argv + optind, argv + argc));
     }
 
 #ifndef __ANDROID__
@@ -158,7 +223,10 @@ int main(int argc, char** argv) {
     __android_log_set_minimum_priority(ANDROID_LOG_VERBOSE);
 #endif
 
-    if (dump) {
+    if (!has_module) {
+        return UsageError("missing -t MODULE");
+    }
+    if (mode == kDumpOption) {
         if (argc - optind > 1) return UsageError("--dump takes at most one FILE");
         const std::string path = optind < argc ? argv[optind] : "-";
         std::string bytes, error;
@@ -170,17 +238,18 @@ int main(int argc, char** argv) {
         return 0;
     }
 
-    if (!has_module) {
-        return UsageError("missing -t MODULE");
+    std::string message;
+    for (int i = optind; i < argc; ++i) {
+        if (i > optind) message += ' ';
+        message += argv[i];
+    }
+    // Without MESSAGE the record explained is the header alone: standard input is not read.
+    if (mode == kExplainOption) {
+        return plumix_tool::RunExplain(severity, module, class_name, func_name, message);
     }
     if (optind < argc) {
-        std::string message = argv[optind];
-        for (int i = optind + 1; i < argc; ++i) message.append(" ").append(argv[i]);
         log::LogMessage(severity, module, class_name, func_name).stream() << message;
         return 0;
     }
-    for (std::string line; std::getline(std::cin, line);) {
-        log::LogMessage(severity, module, class_name, func_name).stream() << line;
-    }
-    return 0;
+    return LogLines(severity, module, class_name, func_name);
 }

@@ -24,8 +24,8 @@ expect 2 "^plumix-log: unknown priority 'x'" -t VELK -p x hello
 expect 2 '^plumix-log: unknown option' -t VELK --bogus hello
 expect 0 ' I .*<Hal::run>hello world$' -t VELK -c Hal -f run hello world
 expect 0 ' E .*<>down$' -t QUIB -p e down
-expect 1 '^plumix-log: .*/missing: No such file' --dump "$scratch/missing"
-expect 1 '^plumix-log: .*: Is a directory' --dump "$scratch"
+expect 1 '^plumix-log: .*/missing: No such file' --dump -t VELK "$scratch/missing"
+expect 1 '^plumix-log: .*: Is a directory' --dump -t VELK "$scratch"
 
 printf 'A\nB\x01\xff' >"$scratch/bytes"
 expect 0 ' D .*<rx>A<LF>B<SOH>FF$' --set vendor.plumix.dumplog.on=1 \
@@ -39,6 +39,116 @@ if grep -q 'dumplog' "$scratch/err"; then
     echo "FAIL: a refused dump logged something"
     failures=$((failures + 1))
 fi
+
+# Mended: --dump without a module, --set without its value, a read error on standard input.
+expect 2 '^plumix-log: missing -t MODULE' --dump "$scratch/bytes"
+expect 2 '^plumix-log: missing value for --set' -t VELK --set
+expect 1 '^plumix-log: standard input: ' -t VELK <&-
+
+# expect_out STATUS STDOUT-PATTERN ARGS...: as expect, matching what the tool prints instead.
+expect_out() {
+    local status=$1 pattern=$2
+    shift 2
+    "$tool" "$@" >"$scratch/out" 2>"$scratch/err"
+    local got=$?
+    if [ "$got" -ne "$status" ] || ! grep -Eq -- "$pattern" "$scratch/out"; then
+        echo "FAIL: plumix-log $* -> status $got, stdout:"
+        cat "$scratch/out" "$scratch/err"
+        failures=$((failures + 1))
+    fi
+}
+
+key=vendor.plumix.log
+expect_out 0 "^$key.on +unset +1 \(default\) +logging on$" --status
+expect_out 0 "^$key.catgory +unset +0x01011 \(default\) +enables VELK ORNE FENRO$" --status
+expect_out 0 "^$key.severity +1 +1 +DEBUG and above$" --set $key.severity=1 --status
+expect_out 0 "^$key.severity +12abc +12 +ERROR and above only$" --set $key.severity=12abc --status
+expect_out 0 "^$key.severity +-4 +-4 +every severity$" --set $key.severity=-4 --status
+expect_out 0 "^$key.buffer.size +0 +0 +no limit$" --set $key.buffer.size=0 --status
+expect_out 0 "^$key.on +\"<HT>1\" +\"<HT>1\" +logging off" --set "$key.on=	1" --status
+expect_out 0 "^$key.catgory +zz +0x01011 \(malformed, default applies\) +enables VELK ORNE FENRO$" \
+    --set $key.catgory=zz --status
+# One past the largest signed 64-bit mask: out of range, so the default applies.
+expect_out 0 "^$key.catgory +0x8000000000000000 +0x01011 \(malformed" \
+    --set $key.catgory=0x8000000000000000 --status
+expect_out 0 "^$key.catgory=-0x1$" --set $key.catgory=-1 --status --porcelain
+expect_out 0 "^vendor.plumix.dumplog.on=yes$" --set vendor.plumix.dumplog.on=yes --status --porcelain
+
+# Every mask --mask prints must enable exactly the modules asked for when a real record meets it.
+modules="VELK ORNE QUIB FENRO HULM PLUMIX JSON-VELK JSON-ORNE JSON-FENRO JSON-QUIB"
+# check_mask MASK-IN-FORCE EXPECTED-MODULES ARGS...
+check_mask() {
+    local in_force=$1 wanted=" $2 "
+    shift 2
+    "$tool" --set $key.catgory="$in_force" --mask "$@" >"$scratch/out" 2>"$scratch/err"
+    local mask
+    mask=$(head -n 1 "$scratch/out")
+    if ! grep -qx "setprop $key.catgory $mask" "$scratch/out"; then
+        echo "FAIL: --mask $* printed:"
+        cat "$scratch/out" "$scratch/err"
+        failures=$((failures + 1))
+        return
+    fi
+    for module in $modules; do
+        "$tool" --set $key.catgory="$mask" -t "$module" probe 2>"$scratch/err"
+        local written=no expected=no
+        grep -q '<>probe$' "$scratch/err" && written=yes
+        [[ $wanted == *" $module "* ]] && expected=yes
+        if [ "$written" != "$expected" ]; then
+            echo "FAIL: --mask $* gave $mask; a $module record written: $written"
+            failures=$((failures + 1))
+        fi
+    done
+}
+for module in $modules; do check_mask 0 "$module" "$module"; done
+check_mask 0 "VELK QUIB JSON-QUIB HULM" velk Quib json-quib HULM
+check_mask 0 "" +QUIB -QUIB
+check_mask 0x01011 "VELK FENRO QUIB" +quib -ORNE
+check_mask -1 "VELK ORNE QUIB FENRO HULM PLUMIX JSON-VELK JSON-ORNE JSON-FENRO" -JSON-QUIB
+check_mask zz "ORNE FENRO" -VELK
+expect 2 '^plumix-log: unknown module .BOGUS. \(known: VELK ORNE QUIB .*JSON-QUIB\)' --mask VELK BOGUS
+expect 2 '^plumix-log: --mask takes either' --mask VELK +QUIB
+
+# --explain must agree with what the same record then does, and write nothing itself.
+# check_explain STATUS STDOUT-PATTERN ARGS...
+check_explain() {
+    local status=$1 pattern=$2
+    shift 2
+    local before=() after=()
+    while [ "$1" != -- ]; do before+=("$1"); shift; done
+    shift
+    expect_out "$status" "$pattern" "${before[@]}" --explain "$@"
+    if [ -s "$scratch/err" ]; then
+        echo "FAIL: --explain $* wrote to the log:"
+        cat "$scratch/err"
+        failures=$((failures + 1))
+    fi
+    "$tool" "${before[@]}" "$@" 2>"$scratch/err"
+    local written=1
+    grep -q "^$2 " "$scratch/err" && written=0
+    if [ "$written" -ne "$status" ]; then
+        echo "FAIL: --explain $* answered $status, the record written: $([ $written = 0 ] && echo yes || echo no)"
+        failures=$((failures + 1))
+    fi
+}
+# The module name doubles as what to look for in the log, so each case uses its own case.
+check_explain 0 '^written: INFO record of Velk, 21 characters: <Hal::run>hello world$' \
+    -- -t Velk -c Hal -f run hello world
+check_explain 1 "^dropped: logging is off: $key.on = 0; setprop $key.on 1$" \
+    --set $key.on=0 -- -t VELk -p e x
+check_explain 1 "^dropped: module QUIB is not enabled by $key.catgory = 0x01011 \(default\); plumix-log --mask \+QUIB$" \
+    -- -t qUIB x
+check_explain 1 "^dropped: module BOGUS has no digit" -- -t BOGUS x
+check_explain 0 '^written: ERROR record of BOGUs' -- -t BOGUs -p e x
+check_explain 1 "^dropped: DEBUG is below the threshold $key.severity = 2 \(default\); setprop $key.severity 1$" \
+    -- -t vELK -p d x
+check_explain 0 '^written: VERBOSE' --set $key.severity=-9 -- -t veLK -p v x
+# "<run>123456" is 11 characters: dropped at 11, written at 12.
+check_explain 1 "^dropped: the record is 11 characters, not shorter than $key.buffer.size = 11; setprop $key.buffer.size 12" \
+    --set $key.buffer.size=11 -- -t VelK -f run 123456
+check_explain 0 '^written: .*11 characters' --set $key.buffer.size=12 -- -t VeLK -f run 123456
+check_explain 1 "^dropped: the record is 3 characters, not shorter than $key.buffer.size = -1;" \
+    --set $key.buffer.size=-1 -- -t VElk -p f x
 
 [ "$failures" -eq 0 ] && echo "plumix-log: all checks passed"
 exit "$failures"

@@ -1,0 +1,173 @@
+#include "switch_commands.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <iostream>
+#include <limits>
+#include <set>
+
+#include "gate.h"
+#include "log_controller.h"
+#include "switch_view.h"
+#include "switches.h"
+#include "usage.h"
+
+namespace plumix_tool {
+namespace {
+
+namespace log = vendor::korvane::zunt_tools::log;
+
+// Vendor properties are hidden from shell on Android 12 and later: reads then give the defaults.
+void WarnIfPropertiesHidden() {
+#ifdef __ANDROID__
+    if (getuid() != 0) {
+        std::cerr << "plumix-log: values may be defaults: run as root (adb root) to read vendor "
+                     "properties\n";
+    }
+#endif
+}
+
+std::vector<SwitchView> ViewAll() {
+    return {ViewLoggingOn(), ViewThreshold(), ViewCategoryMask(), ViewBufferSize(), ViewDumps()};
+}
+
+std::string InForceColumn(const SwitchView& view) {
+    return view.note.empty() ? view.in_force : view.in_force + " (" + view.note + ")";
+}
+
+std::string RawColumn(const SwitchView& view) {
+    return view.raw.empty() ? "unset" : Printable(view.raw);
+}
+
+void PrintPadded(const std::string& text, size_t width) {
+    std::cout << text << std::string(width - text.size() + 2, ' ');
+}
+
+// The record's text, built by LogMessage itself so that the header rule lives in one place. Its
+// severity lies outside VERBOSE..FATAL, which the library never writes, so destroying it writes
+// nothing whatever the switches say.
+std::string RecordText(const std::string& module, const std::string& class_name,
+                       const std::string& func_name, const std::string& message) {
+    log::LogMessage record(static_cast<log::LogSeverity>(-1), module, class_name, func_name);
+    record.stream() << message;
+    return record.ToString();
+}
+
+// As the library counts a record's length: 2 GiB or more stays at the largest int.
+int RecordLength(const std::string& text) {
+    constexpr size_t kMax = std::numeric_limits<int32_t>::max();
+    return static_cast<int>(std::min(text.size(), kMax));
+}
+
+int ExplainModuleNotEnabled(const std::string& module) {
+    const Category* category = log::FindCategory(module);
+    if (category == nullptr) {
+        std::cout << "dropped: module " << Printable(module) << " has no digit in "
+                  << ViewCategoryMask().key << ", so no mask enables it; only ERROR and above "
+                  << "are written for it (known modules: " << KnownModules() << ")\n";
+        return 1;
+    }
+    std::cout << "dropped: module " << category->name << " is not enabled by "
+              << Setting(ViewCategoryMask()) << "; plumix-log --mask +" << category->name << "\n";
+    return 1;
+}
+
+}  // namespace
+
+int RunStatus(bool porcelain) {
+    WarnIfPropertiesHidden();
+    const std::vector<SwitchView> views = ViewAll();
+    if (porcelain) {
+        for (const SwitchView& view : views) std::cout << view.key << '=' << view.in_force << '\n';
+        return 0;
+    }
+    size_t key_width = 0, raw_width = 0, in_force_width = 0;
+    for (const SwitchView& view : views) {
+        key_width = std::max(key_width, view.key.size());
+        raw_width = std::max(raw_width, RawColumn(view).size());
+        in_force_width = std::max(in_force_width, InForceColumn(view).size());
+    }
+    for (const SwitchView& view : views) {
+        PrintPadded(view.key, key_width);
+        PrintPadded(RawColumn(view), raw_width);
+        PrintPadded(InForceColumn(view), in_force_width);
+        std::cout << view.meaning << '\n';
+    }
+    return 0;
+}
+
+int RunMask(const std::vector<std::string>& names) {
+    if (names.empty()) return UsageError("--mask needs at least one MODULE");
+    const auto is_relative = [](const std::string& name) {
+        return !name.empty() && (name[0] == '+' || name[0] == '-');
+    };
+    const size_t relative = std::count_if(names.begin(), names.end(), is_relative);
+    if (relative != 0 && relative != names.size()) {
+        return UsageError("--mask takes either module names or +MODULE/-MODULE changes, not both");
+    }
+    if (relative != 0) WarnIfPropertiesHidden();
+
+    std::set<const Category*> enabled;
+    if (relative != 0) {
+        const int64_t mask = log::CategoryMaskIn(log::GetProperties().category.Read());
+        for (const Category& category : log::kCategoryTable) {
+            if (log::MaskEnables(mask, std::string(category.name))) enabled.insert(&category);
+        }
+    }
+    for (const std::string& name : names) {
+        const bool add = name[0] != '-';
+        const Category* category = log::FindCategory(relative != 0 ? name.substr(1) : name);
+        if (category == nullptr) {
+            return UsageError("unknown module '" + name + "' (known: " + KnownModules() + ")");
+        }
+        if (add) {
+            enabled.insert(category);
+        } else {
+            enabled.erase(category);
+        }
+    }
+    // Only the table's bits, none of them the sign bit: the value always reads back as it is.
+    int64_t mask = 0;
+    for (const Category* category : enabled) mask |= int64_t{1} << category->bit;
+    std::cout << MaskText(mask) << "\nsetprop " << log::GetProperties().category.key << ' '
+              << MaskText(mask) << '\n';
+    return 0;
+}
+
+int RunExplain(log::LogSeverity severity, const std::string& module, const std::string& class_name,
+               const std::string& func_name, const std::string& message) {
+    WarnIfPropertiesHidden();
+    log::LogController& controller = log::LogController::Instance();
+    // The same questions in the same order as a record's destructor asks them.
+    switch (log::CheckGate(controller, severity, module)) {
+        case log::GateResult::kLoggingOff:
+            std::cout << "dropped: logging is off: " << Setting(ViewLoggingOn()) << "; setprop "
+                      << log::GetProperties().on.key << " 1\n";
+            return 1;
+        case log::GateResult::kModuleNotEnabled:
+            return ExplainModuleNotEnabled(module);
+        case log::GateResult::kBelowThreshold:
+            std::cout << "dropped: " << SeverityName(severity) << " is below the threshold "
+                      << Setting(ViewThreshold()) << "; setprop "
+                      << log::GetProperties().severity.key << ' ' << severity << "\n";
+            return 1;
+        case log::GateResult::kPass:
+            break;
+    }
+    const std::string text = RecordText(module, class_name, func_name, message);
+    const int length = RecordLength(text);
+    if (!controller.logSize(length)) {
+        std::cout << "dropped: the record is " << length << " characters, not shorter than "
+                  << Setting(ViewBufferSize()) << "; setprop "
+                  << log::GetProperties().buffer_size.key << ' ' << length + int64_t{1}
+                  << " (or 0 for no limit)\n";
+        return 1;
+    }
+    std::cout << "written: " << SeverityName(severity) << " record of " << Printable(module) << ", "
+              << length << " characters: " << text << "\n";
+    return 0;
+}
+
+}  // namespace plumix_tool
