@@ -63,12 +63,8 @@ const Category* FindCategory(const std::string& module) {
 }
 
 bool MaskEnables(int64_t mask, const std::string& module) {
-    for (const Category& category : kCategoryTable) {
-        if (EqualsUpperCased(module, category.name) &&
-            ((static_cast<uint64_t>(mask) >> category.bit) & 1) != 0)
-            return true;
-    }
-    return false;
+    const Category* category = FindCategory(module);
+    return category != nullptr && ((static_cast<uint64_t>(mask) >> category->bit) & 1) != 0;
 }
 
 LogController& LogController::Instance() {
