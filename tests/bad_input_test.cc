@@ -3,9 +3,13 @@
 #include <plumix_log.h>
 
 #include <climits>
+#include <cstddef>
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "../src/message/saturated_length.h"
 #include "log_capture.h"
 
 namespace {
@@ -201,6 +205,21 @@ TEST_F(BadInputTest, FormatDirectivesAreWrittenAsTheyAre) {
     };
     EXPECT_EQ(Texts(), expected);
     EXPECT_EQ(Records()[1].tag, directives);
+}
+
+// A text of 2 GiB or more is too heavy to build here, so its length is checked where it is taken.
+TEST(SaturatedLengthTest, TextsOf2GiBOrMoreCountAsTheLargestLengthInsteadOfWrapping) {
+    constexpr size_t kMax = INT32_MAX;
+    const std::pair<size_t, int> cases[] = {
+            {0, 0},
+            {1023, 1023},
+            {kMax - 1, INT32_MAX - 1},
+            {kMax, INT32_MAX},
+            {kMax + 1, INT32_MAX},  // would wrap to the most negative length
+            {SIZE_MAX, INT32_MAX},  // would wrap to -1
+    };
+    for (const auto& [length, counted] : cases)
+        EXPECT_EQ(SaturatedLength(length), counted) << length;
 }
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <mutex>
 #include <new>
 #include <string_view>
@@ -12,6 +11,7 @@
 #include "../controller/gate.h"
 #include "../controller/log_controller.h"
 #include "render.h"
+#include "saturated_length.h"
 
 namespace vendor {
 namespace korvane {
@@ -81,12 +81,6 @@ int AndroidPriority(LogSeverity severity) {
     };
     const auto index = static_cast<uint32_t>(severity);
     return index < std::size(kPriorities) ? kPriorities[index] : ANDROID_LOG_UNKNOWN;
-}
-
-// A text of 2 GiB or more must still fail a size limit rather than wrap negative and pass it.
-int SaturatedLength(size_t length) {
-    constexpr size_t kMax = std::numeric_limits<int32_t>::max();
-    return static_cast<int>(length < kMax ? length : kMax);
 }
 
 // Straight into the stream's buffer: a failure to grow it (memory exhausted) reaches the caller,

@@ -1,0 +1,22 @@
+// The length a record's text counts as in the size check. Internal.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+
+namespace vendor {
+namespace korvane {
+namespace zunt_tools {
+namespace log {
+
+// A text of 2 GiB or more must still fail a size limit rather than wrap negative and pass it.
+inline int SaturatedLength(size_t length) {
+    constexpr size_t kMax = std::numeric_limits<int32_t>::max();
+    return static_cast<int>(length < kMax ? length : kMax);
+}
+
+}  // namespace log
+}  // namespace zunt_tools
+}  // namespace korvane
+}  // namespace vendor

@@ -1,0 +1,83 @@
+// Which properties a record reads, and in what order: they are the record's behaviour, since an
+// operator's change takes effect exactly where a read sees it. This binary answers the library's
+// property reads itself; its definition comes before libbase's in the process's symbol lookup.
+#include <android-base/properties.h>
+#include <plumix_log.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "log_capture.h"
+
+namespace {
+
+std::map<std::string, std::string>& Answers() {
+    static auto* answers = new std::map<std::string, std::string>;
+    return *answers;
+}
+
+std::vector<std::string>& Reads() {
+    static auto* reads = new std::vector<std::string>;
+    return *reads;
+}
+
+}  // namespace
+
+namespace android {
+namespace base {
+
+std::string GetProperty(const std::string& key, const std::string& default_value) {
+    Reads().push_back(key);
+    const auto answer = Answers().find(key);
+    return answer == Answers().end() ? default_value : answer->second;
+}
+
+}  // namespace base
+}  // namespace android
+
+namespace {
+
+using namespace vendor::korvane::zunt_tools::log;
+using namespace plumix_test;
+
+using Keys = std::vector<std::string>;
+const std::string kOn = kOnKey, kMask = kCategoryKey, kThreshold = kSeverityKey,
+                  kSize = kBufferSizeKey;
+
+struct Case {
+    const char* what;
+    LogSeverity severity;
+    const char* module;
+    std::map<std::string, std::string> values;
+    Keys reads;
+    bool written;
+};
+
+TEST_F(LogTest, GateReadsItsSwitchesInOrderAndStopsAtTheFirstNo) {
+    const Case cases[] = {
+            {"written", INFO, "VELK", {}, {kOn, kMask, kOn, kThreshold, kSize}, true},
+            {"ERROR skips the filters", ERROR, "QUIB", {}, {kOn, kSize}, true},
+            {"module not enabled", INFO, "QUIB", {}, {kOn, kMask}, false},
+            {"below the threshold", DEBUG, "VELK", {}, {kOn, kMask, kOn, kThreshold}, false},
+            {"off, module enabled", INFO, "VELK", {{kOn, "0"}}, {kOn, kMask, kOn}, false},
+            {"off, ERROR asks the module", FATAL, "VELK", {{kOn, "0"}}, {kOn, kMask, kOn}, false},
+            {"off, module not enabled", ERROR, "QUIB", {{kOn, "0"}}, {kOn, kMask}, false},
+            {"too long",
+             WARNING,
+             "velk",
+             {{kSize, "5"}},
+             {kOn, kMask, kOn, kThreshold, kSize},
+             false},
+    };
+    for (const Case& c : cases) {
+        Answers() = c.values;
+        ClearRecords();
+        Reads().clear();
+        LogMessage(c.severity, c.module, "run").stream() << "body";
+        EXPECT_EQ(Reads(), c.reads) << c.what;
+        EXPECT_EQ(Records().size(), c.written ? 1u : 0u) << c.what;
+    }
+}
+
+}  // namespace
