@@ -47,7 +47,8 @@ TEST_F(LogMacroTest, WritesWhatTheEquivalentLogMessageWrites) {
     const std::tuple<void (*)(), const char*> cases[] = {
             {[] { WriteBoth(plumix::VERBOSE, "orne"); }, "<WriteBoth>id 7"},
             {[] { WriteBoth(plumix::FATAL, "VELK"); }, "<WriteBoth>id 7"},
-            {[] { WriteBothWithClass(plumix::DEBUG, "JSON-QUIB"); }, "<Hal::WriteBothWithClass>id 7"},
+            {[] { WriteBothWithClass(plumix::DEBUG, "JSON-QUIB"); },
+             "<Hal::WriteBothWithClass>id 7"},
             {[] { WriteBothWithClass(plumix::CRITICAL, "QUIB"); }, "<Hal::WriteBothWithClass>id 7"},
     };
     for (const auto& [write, text] : cases) {
