@@ -110,10 +110,11 @@ int LogController::getSize() {
 
 bool LogController::logModule(const std::string& module) {
     const int64_t mask = GetProperties().category.ReadNumber(ParseHex64, kDefaultCategoryMask);
+    // The names differ, so the first that matches decides: a dropped record stops here too.
     for (const Category& category : kCategories) {
-        if (EqualsUpperCased(module, category.name) &&
-            ((static_cast<uint64_t>(mask) >> category.bit) & 1) != 0)
-            return true;
+        if (EqualsUpperCased(module, category.name)) {
+            return ((static_cast<uint64_t>(mask) >> category.bit) & 1) != 0;
+        }
     }
     return false;
 }
