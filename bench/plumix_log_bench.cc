@@ -16,6 +16,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 namespace {
 
@@ -99,6 +100,14 @@ void BM_LibraryDroppedModule(benchmark::State& state) {
     ExpectRecords(state, before, 0);
 }
 
+void BM_LibraryDroppedThreshold(benchmark::State& state) {
+    const uint64_t before = t_records;
+    for (auto _ : state) {
+        plumix::LogMessage(plumix::DEBUG, "VELK", kClassName, kFuncName).stream() << kBody;
+    }
+    ExpectRecords(state, before, 0);
+}
+
 void BM_LibraryDroppedOff(benchmark::State& state) {
     ScopedProperty off("vendor.plumix.log.on", "0");
     const uint64_t before = t_records;
@@ -117,6 +126,36 @@ void BM_LibraryToString(benchmark::State& state) {
         }
     }
     ExpectRecords(state, before, 1);
+}
+
+// --- The macros --------------------------------------------------------------------------------
+
+// The macros name the calling function in the header, so the same record as LibraryRecord's comes
+// from a function called run of a class Hal.
+struct Hal {
+    static void run(plumix::LogSeverity severity, const char* module) {
+        PLUMIX_LOG_CLASS(severity, module, kClassName) << kBody;
+    }
+};
+static_assert(std::string_view(kFuncName) == "run", "the macro rows' function is named run");
+
+void BM_MacroWritten(benchmark::State& state) {
+    const uint64_t before = t_records;
+    for (auto _ : state) Hal::run(plumix::INFO, "VELK");
+    ExpectRecords(state, before, state.iterations());
+}
+
+void BM_MacroDroppedModule(benchmark::State& state) {
+    const uint64_t before = t_records;
+    for (auto _ : state) Hal::run(plumix::INFO, "QUIB");
+    ExpectRecords(state, before, 0);
+}
+
+// Below the default threshold, module enabled: the gate reads all four of its properties.
+void BM_MacroDroppedThreshold(benchmark::State& state) {
+    const uint64_t before = t_records;
+    for (auto _ : state) Hal::run(plumix::DEBUG, "VELK");
+    ExpectRecords(state, before, 0);
 }
 
 // --- Floors: what any conforming record path pays --------------------------------------------
@@ -147,19 +186,25 @@ void FloorStream(std::ostringstream& stream) {
     stream << '<' << kClassName << "::" << kFuncName << '>' << kBody;
 }
 
+// The reads of a record that passes the gate (on switch, category, on switch, threshold) and
+// then its length check, its text taken once, and the one call that hands a text to liblog.
+void FloorWrite(const FloorProperties& properties, const std::ostringstream& stream, int priority) {
+    properties.on.Read();
+    properties.category.Read();
+    properties.on.Read();
+    properties.severity.Read();
+    const std::string text = stream.str();
+    properties.buffer_size.Read();
+    __android_log_write(priority, "VELK", text.c_str());
+}
+
 void BM_FloorWritten(benchmark::State& state) {
     const FloorProperties& properties = Floor();
     const uint64_t before = t_records;
     for (auto _ : state) {
         std::ostringstream stream;
         FloorStream(stream);
-        properties.on.Read();
-        properties.category.Read();
-        properties.on.Read();
-        properties.severity.Read();
-        const std::string text = stream.str();
-        properties.buffer_size.Read();
-        __android_log_print(ANDROID_LOG_INFO, "VELK", "%s", text.c_str());
+        FloorWrite(properties, stream, ANDROID_LOG_INFO);
     }
     ExpectRecords(state, before, state.iterations());
 }
@@ -177,6 +222,26 @@ void BM_FloorDropped(benchmark::State& state) {
     ExpectRecords(state, before, 0);
 }
 
+// What a record dropped by the module mask must read: the on switch, then the mask.
+void BM_FloorModuleReads(benchmark::State& state) {
+    const FloorProperties& properties = Floor();
+    for (auto _ : state) {
+        properties.on.Read();
+        properties.category.Read();
+    }
+}
+
+// What a record below the threshold must read: on switch, mask, on switch, threshold.
+void BM_FloorThresholdReads(benchmark::State& state) {
+    const FloorProperties& properties = Floor();
+    for (auto _ : state) {
+        properties.on.Read();
+        properties.category.Read();
+        properties.on.Read();
+        properties.severity.Read();
+    }
+}
+
 // --- Peers doing the same job ------------------------------------------------------------------
 
 void BM_PeerLibbaseLog(benchmark::State& state) {
@@ -185,11 +250,33 @@ void BM_PeerLibbaseLog(benchmark::State& state) {
     ExpectRecords(state, before, state.iterations());
 }
 
-void BM_PeerSpdlog(benchmark::State& state) {
-    static spdlog::logger* logger = new spdlog::logger("VELK", std::make_shared<NullSpdlogSink>());
+// Below libbase's minimum, which on a host is liblog's minimum priority: INFO, as by default.
+void BM_PeerLibbaseLogDropped(benchmark::State& state) {
+    __android_log_set_minimum_priority(ANDROID_LOG_INFO);
     const uint64_t before = t_records;
-    for (auto _ : state) logger->info("<{}::{}>{}", kClassName, kFuncName, kBody);
+    for (auto _ : state) LOG(DEBUG) << '<' << kClassName << "::" << kFuncName << '>' << kBody;
+    ExpectRecords(state, before, 0);
+    __android_log_set_minimum_priority(ANDROID_LOG_VERBOSE);
+}
+
+spdlog::logger& Spdlog() {
+    static spdlog::logger* logger = new spdlog::logger("VELK", std::make_shared<NullSpdlogSink>());
+    return *logger;
+}
+
+void BM_PeerSpdlog(benchmark::State& state) {
+    spdlog::logger& logger = Spdlog();
+    const uint64_t before = t_records;
+    for (auto _ : state) logger.info("<{}::{}>{}", kClassName, kFuncName, kBody);
     ExpectRecords(state, before, state.iterations());
+}
+
+// Below the logger's level, info by default.
+void BM_PeerSpdlogDropped(benchmark::State& state) {
+    spdlog::logger& logger = Spdlog();
+    const uint64_t before = t_records;
+    for (auto _ : state) logger.debug("<{}::{}>{}", kClassName, kFuncName, kBody);
+    ExpectRecords(state, before, 0);
 }
 
 // --- Rendering and dumps ----------------------------------------------------------------------
@@ -258,6 +345,27 @@ void BM_Memcpy(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
 }
 
+// The chunks of the dump row hold this many characters, "<run>" and the text under 1024.
+constexpr size_t kChunkCharacters = 1024 - 1 - (sizeof(kFuncName) - 1 + 2);
+static_assert(kChunkCharacters == 1018, "a chunk of the dump row is 1018 characters");
+
+// One chunk record as any dump of this design must write it: the buffer size read to cut the
+// chunk, the stream given its header and 1018 characters of text, and a written record's reads
+// and log call.
+void BM_FloorChunk(benchmark::State& state) {
+    const FloorProperties& properties = Floor();
+    const std::string& bytes = PrintableBytes();
+    const uint64_t before = t_records;
+    for (auto _ : state) {
+        properties.buffer_size.Read();
+        std::ostringstream stream;
+        stream << '<' << kFuncName << '>';
+        stream.write(bytes.data(), kChunkCharacters);
+        FloorWrite(properties, stream, ANDROID_LOG_DEBUG);
+    }
+    ExpectRecords(state, before, state.iterations());
+}
+
 void BM_DumplogPrintable(benchmark::State& state) {
     ScopedProperty dump_on("vendor.plumix.dumplog.on", "1");
     ScopedProperty severity("vendor.plumix.log.severity", "1");
@@ -269,21 +377,30 @@ void BM_DumplogPrintable(benchmark::State& state) {
     for (auto _ : state) DUMPLOG(module, function, bytes.data(), static_cast<int>(bytes.size()));
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes.size()));
     // The length record, then chunks of as many printable bytes as keep "<run>" + chunk < 1024.
-    const size_t chunk = 1024 - 1 - (function.size() + 2);
-    const uint64_t per_dump = 1 + (bytes.size() + chunk - 1) / chunk;
+    const uint64_t per_dump = 1 + (bytes.size() + kChunkCharacters - 1) / kChunkCharacters;
     ExpectRecords(state, before, state.iterations() * per_dump);
+    state.counters["records_per_dump"] = static_cast<double>(per_dump);
 }
 
 BENCHMARK(BM_LibraryWritten)->UseRealTime();
 BENCHMARK(BM_LibraryWritten)->UseRealTime()->Threads(2);
 BENCHMARK(BM_LibraryDroppedModule)->UseRealTime();
+BENCHMARK(BM_LibraryDroppedThreshold)->UseRealTime();
 BENCHMARK(BM_LibraryDroppedOff)->UseRealTime();
 BENCHMARK(BM_LibraryToString)->UseRealTime();
+BENCHMARK(BM_MacroWritten)->UseRealTime();
+BENCHMARK(BM_MacroDroppedModule)->UseRealTime();
+BENCHMARK(BM_MacroDroppedThreshold)->UseRealTime();
 BENCHMARK(BM_FloorWritten)->UseRealTime();
 BENCHMARK(BM_FloorWritten)->UseRealTime()->Threads(2);
 BENCHMARK(BM_FloorDropped)->UseRealTime();
+BENCHMARK(BM_FloorModuleReads)->UseRealTime();
+BENCHMARK(BM_FloorThresholdReads)->UseRealTime();
+BENCHMARK(BM_FloorChunk)->UseRealTime();
 BENCHMARK(BM_PeerLibbaseLog)->UseRealTime();
+BENCHMARK(BM_PeerLibbaseLogDropped)->UseRealTime();
 BENCHMARK(BM_PeerSpdlog)->UseRealTime();
+BENCHMARK(BM_PeerSpdlogDropped)->UseRealTime();
 BENCHMARK(BM_RenderPrintable)->UseRealTime();
 BENCHMARK(BM_RenderRandom)->UseRealTime();
 BENCHMARK(BM_Memcpy)->UseRealTime();

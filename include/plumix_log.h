@@ -1,10 +1,23 @@
 /*
  * libplumix_log: one way for the tool suite's vendor programs to write Android log records.
  *
- * A caller builds a LogMessage, streams text into it, and lets it go out of scope. The record
- * text is a header, "<" className "::" funcName ">" (the "className::" part only when className
- * is not empty), followed directly by whatever was streamed. On destruction the record is written
- * to the Android log with the module name as tag, if the live system properties let it through:
+ * Callers write records through the macros, which ask the gate first: a record that is off costs
+ * about as much as reading the properties that turn it off, and nothing after << is evaluated.
+ *
+ *   PLUMIX_LOG(INFO, "VELK") << "started, id " << id;             // "<run>started, id 7"
+ *   PLUMIX_LOG_CLASS(DEBUG, "VELK", "Hal") << "frame " << Describe(frame);  // "<Hal::run>..."
+ *   PLUMIX_DUMP("VELK", frame, frame_length);                     // DUMPLOG with "<run>"
+ *
+ * The header names the calling function (__func__). The severity is a bare name (INFO) or any
+ * expression of type LogSeverity; a variable of the caller's, even one named like a severity,
+ * means the variable. Each macro is one statement, safe in an unbraced if/else, and evaluates
+ * its severity and module once; they need C++17. Use LogMessage directly for a record built
+ * across several statements, or for class and function names known only at run time.
+ *
+ * The record text is a header, "<" className "::" funcName ">" (the "className::" part only when
+ * className is not empty), followed directly by whatever was streamed. When the LogMessage is
+ * destroyed the record is written to the Android log with the module name as tag, if the live
+ * system properties let it through:
  *
  *   vendor.plumix.log.on           "1"        only the exact text "1" turns logging on
  *   vendor.plumix.log.severity     "2"        lowest severity written
@@ -16,7 +29,8 @@
  * Properties are read afresh for every record, so a change takes effect with the next one.
  *
  *   using namespace vendor::korvane::zunt_tools;
- *   log::LogMessage(log::INFO, "VELK", "Hal", "run").stream() << "started, id " << id;
+ *   log::LogMessage record(log::INFO, "VELK", "Hal", "run");
+ *   for (int id : ids) record.stream() << ' ' << id;
  *
  * Every declaration below is part of the library's binary interface: callers built against this
  * header link by these exact names and allocate these classes on their own stacks.
@@ -99,6 +113,18 @@ PLUMIX_LOG_EXPORT bool ConvertCtrlASCII(char c, std::string& out);
 // nothing and returns false.
 PLUMIX_LOG_EXPORT bool ConvertNonASCII(char c, std::string& out);
 
+// Whether a record of this severity for this module would pass the gate now, its length aside:
+// the same switches, in the same order, reading the same properties as a LogMessage's destructor.
+// A severity outside VERBOSE..FATAL is never loggable. A failure to read a property (memory
+// exhausted) reaches the caller, as it does from the constructors.
+PLUMIX_LOG_EXPORT bool IsLoggable(LogSeverity severity, const std::string& module);
+
+// For the macros: gives the streamed record the type of the branch that skips it. Inline, so
+// not part of the library's binary interface.
+struct LogMessageVoidify_ {
+    void operator&(std::ostream&) {}
+};
+
 }  // namespace log
 }  // namespace zunt_tools
 }  // namespace korvane
@@ -111,3 +137,50 @@ PLUMIX_LOG_EXPORT bool ConvertNonASCII(char c, std::string& out);
 // header "<" funcName ">" and pass the same gate as any LogMessage.
 extern "C" PLUMIX_LOG_EXPORT void DUMPLOG(const std::string& module, const std::string& funcName,
                                           const char* data, int length);
+
+// The macros below ask IsLoggable first and build the LogMessage only when it says yes; the
+// destructor then decides once more, with the length check, so a property changed in between is
+// still honoured. Names ending in _ are the macros' own.
+
+// The caller's severity, where a bare INFO names ours. The using-directive stays inside the
+// lambda, and under it any name of the caller's (a variable, a constant) still wins over ours;
+// an expression that is not a LogSeverity, or a name that is ambiguous, does not compile. A C++17
+// lambda cannot capture a structured binding: copy one into a variable first.
+#define PLUMIX_LOG_SEVERITY_(severity)                         \
+    [&]() -> ::vendor::korvane::zunt_tools::log::LogSeverity { \
+        using namespace ::vendor::korvane::zunt_tools::log;    \
+        return (severity);                                     \
+    }()
+
+// The statement up to the record. The switches hold the module and the severity, each evaluated
+// once, before the gate; the body is one expression, so there is no if whose else could meet the
+// caller's, and the record and everything streamed into it are built only when the gate says yes.
+#define PLUMIX_LOG_IF_LOGGABLE_(severity, module)                                            \
+    switch (const ::std::string& plumix_log_module_ = (module); 0)                           \
+    default:                                                                                 \
+        switch (const ::vendor::korvane::zunt_tools::log::LogSeverity plumix_log_severity_ = \
+                        PLUMIX_LOG_SEVERITY_(severity);                                      \
+                0)                                                                           \
+        default:                                                                             \
+            !::vendor::korvane::zunt_tools::log::IsLoggable(plumix_log_severity_,            \
+                                                            plumix_log_module_)              \
+                    ? (void)0                                                                \
+                    : ::vendor::korvane::zunt_tools::log::LogMessageVoidify_()&
+
+// PLUMIX_LOG(severity, module) << ...; writes what LogMessage(severity, module, __func__) would.
+#define PLUMIX_LOG(severity, module)                                                         \
+    PLUMIX_LOG_IF_LOGGABLE_(severity, module)                                                \
+    ::vendor::korvane::zunt_tools::log::LogMessage(plumix_log_severity_, plumix_log_module_, \
+                                                   __func__)                                 \
+            .stream()
+
+// PLUMIX_LOG_CLASS(severity, module, className) << ...; writes what
+// LogMessage(severity, module, className, __func__) would.
+#define PLUMIX_LOG_CLASS(severity, module, className)                                        \
+    PLUMIX_LOG_IF_LOGGABLE_(severity, module)                                                \
+    ::vendor::korvane::zunt_tools::log::LogMessage(plumix_log_severity_, plumix_log_module_, \
+                                                   (className), __func__)                    \
+            .stream()
+
+// PLUMIX_DUMP(module, data, length); is DUMPLOG(module, __func__, data, length).
+#define PLUMIX_DUMP(module, data, length) ::DUMPLOG((module), __func__, (data), (length))

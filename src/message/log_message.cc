@@ -152,6 +152,12 @@ std::string LogMessage::ToString() {
     return stream_.str();
 }
 
+// The destructor's gate, without a record: what the macros ask before they build one.
+bool IsLoggable(LogSeverity severity, const std::string& module) {
+    if (AndroidPriority(severity) == ANDROID_LOG_UNKNOWN) return false;
+    return CheckGate(LogController::Instance(), severity, module) == GateResult::kPass;
+}
+
 }  // namespace log
 }  // namespace zunt_tools
 }  // namespace korvane

@@ -30,6 +30,13 @@ int main() {
     if (!log::ConvertNonASCII('\x80', out) || log::ConvertNonASCII('\x7F', out)) return 7;
     if (out != "<CR>80") return 8;
 
+    if (!log::IsLoggable(log::INFO, "VELK") || log::IsLoggable(log::DEBUG, "VELK")) return 9;
+    int streamed = 0;
+    PLUMIX_LOG(INFO, "VELK") << "id " << ++streamed;
+    PLUMIX_LOG_CLASS(DEBUG, "VELK", "Hal") << "id " << ++streamed;  // below the threshold
+    if (streamed != 1) return 10;
+
     DUMPLOG("VELK", "rx", bytes, 4);
+    PLUMIX_DUMP("VELK", bytes, 4);
     return 0;
 }
