@@ -29,9 +29,8 @@ Reading Read(const log::Property& property) {
 }
 
 // A numeric switch: the note says when its default applies.
-SwitchView ViewNumeric(const log::Property& property, bool parses, const std::string& shown,
-                       std::string meaning) {
-    const Reading reading = Read(property);
+SwitchView ViewNumeric(const log::Property& property, const Reading& reading, bool parses,
+                       const std::string& shown, std::string meaning) {
     SwitchView view{property.key, reading.raw, shown, "", std::move(meaning)};
     if (reading.raw.empty()) {
         view.in_force = property.fallback;
@@ -43,55 +42,55 @@ SwitchView ViewNumeric(const log::Property& property, bool parses, const std::st
     return view;
 }
 
+// A switch read as text: any value means something, so none is malformed.
+SwitchView ViewText(const log::Property& property, bool (*on_in)(const std::string&),
+                    const char* on_meaning, const char* off_meaning) {
+    const Reading reading = Read(property);
+    return {property.key, reading.raw, Printable(reading.value),
+            reading.raw.empty() ? "default" : "", on_in(reading.value) ? on_meaning : off_meaning};
+}
+
 }  // namespace
 
 SwitchView ViewLoggingOn() {
-    const log::Property& property = log::GetProperties().on;
-    const Reading reading = Read(property);
-    const bool on = log::LoggingOnIn(reading.value);
-    return {property.key, reading.raw, Printable(reading.value),
-            reading.raw.empty() ? "default" : "",
-            on ? "logging on" : "logging off (only the text 1 turns it on)"};
+    return ViewText(log::GetProperties().on, log::LoggingOnIn, "logging on",
+                    "logging off (only the text 1 turns it on)");
 }
 
 SwitchView ViewThreshold() {
     const log::Property& property = log::GetProperties().severity;
-    const std::string raw = Read(property).raw;
-    const int32_t threshold = log::ThresholdIn(raw.empty() ? property.fallback : raw);
+    const Reading reading = Read(property);
+    const int32_t threshold = log::ThresholdIn(reading.value);
     // ERROR and above pass the gate before the threshold is asked, so no threshold hides them.
     std::string meaning = SeverityName(threshold) + " and above";
     if (threshold <= log::VERBOSE) meaning = "every severity";
     if (threshold >= log::ERROR) meaning = "ERROR and above only";
-    return ViewNumeric(property, log::ParseDecimal32(raw).has_value(), std::to_string(threshold),
-                       meaning);
+    return ViewNumeric(property, reading, log::ParseDecimal32(reading.raw).has_value(),
+                       std::to_string(threshold), meaning);
 }
 
 SwitchView ViewCategoryMask() {
     const log::Property& property = log::GetProperties().category;
-    const std::string raw = Read(property).raw;
-    const int64_t mask = log::CategoryMaskIn(raw.empty() ? property.fallback : raw);
-    return ViewNumeric(property, log::ParseHex64(raw).has_value(), MaskText(mask),
+    const Reading reading = Read(property);
+    const int64_t mask = log::CategoryMaskIn(reading.value);
+    return ViewNumeric(property, reading, log::ParseHex64(reading.raw).has_value(), MaskText(mask),
                        "enables " + EnabledModules(mask));
 }
 
 SwitchView ViewBufferSize() {
     const log::Property& property = log::GetProperties().buffer_size;
-    const std::string raw = Read(property).raw;
-    const int32_t size = log::BufferSizeIn(raw.empty() ? property.fallback : raw);
+    const Reading reading = Read(property);
+    const int32_t size = log::BufferSizeIn(reading.value);
     std::string meaning = "records shorter than " + std::to_string(size) + " characters";
     if (size == 0) meaning = "no limit";
     if (size < 0) meaning = "no record: a negative size drops every one";
-    return ViewNumeric(property, log::ParseDecimal32(raw).has_value(), std::to_string(size),
-                       meaning);
+    return ViewNumeric(property, reading, log::ParseDecimal32(reading.raw).has_value(),
+                       std::to_string(size), meaning);
 }
 
 SwitchView ViewDumps() {
-    const log::Property& property = log::GetProperties().dump_on;
-    const Reading reading = Read(property);
-    const bool on = log::DumpsOnIn(reading.value);
-    return {property.key, reading.raw, Printable(reading.value),
-            reading.raw.empty() ? "default" : "",
-            on ? "dumps on for enabled modules" : "dumps off"};
+    return ViewText(log::GetProperties().dump_on, log::DumpsOnIn, "dumps on for enabled modules",
+                    "dumps off");
 }
 
 std::string Setting(const SwitchView& view) {

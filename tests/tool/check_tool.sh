@@ -6,18 +6,22 @@ scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
 
-# expect STATUS STDERR-PATTERN ARGS...: runs the tool, checks its status and that stderr matches.
-expect() {
-    local status=$1 pattern=$2
-    shift 2
+# check out|err STATUS PATTERN ARGS...: runs the tool, checks its status and that what it printed
+# on that stream matches.
+check() {
+    local stream=$1 status=$2 pattern=$3
+    shift 3
     "$tool" "$@" >"$scratch/out" 2>"$scratch/err"
     local got=$?
-    if [ "$got" -ne "$status" ] || ! grep -Eq -- "$pattern" "$scratch/err"; then
-        echo "FAIL: plumix-log $* -> status $got, stderr:"
-        cat "$scratch/err"
+    if [ "$got" -ne "$status" ] || ! grep -Eq -- "$pattern" "$scratch/$stream"; then
+        echo "FAIL: plumix-log $* -> status $got, std$stream expected to match: $pattern"
+        cat "$scratch/out" "$scratch/err"
         failures=$((failures + 1))
     fi
 }
+# On a host liblog writes the records to stderr, beside the tool's errors.
+expect() { check err "$@"; }
+expect_out() { check out "$@"; }
 
 expect 2 '^plumix-log: missing -t MODULE' hello
 expect 2 "^plumix-log: unknown priority 'x'" -t VELK -p x hello
@@ -44,19 +48,6 @@ fi
 expect 2 '^plumix-log: missing -t MODULE' --dump "$scratch/bytes"
 expect 2 '^plumix-log: missing value for --set' -t VELK --set
 expect 1 '^plumix-log: standard input: ' -t VELK <&-
-
-# expect_out STATUS STDOUT-PATTERN ARGS...: as expect, matching what the tool prints instead.
-expect_out() {
-    local status=$1 pattern=$2
-    shift 2
-    "$tool" "$@" >"$scratch/out" 2>"$scratch/err"
-    local got=$?
-    if [ "$got" -ne "$status" ] || ! grep -Eq -- "$pattern" "$scratch/out"; then
-        echo "FAIL: plumix-log $* -> status $got, stdout:"
-        cat "$scratch/out" "$scratch/err"
-        failures=$((failures + 1))
-    fi
-}
 
 key=vendor.plumix.log
 expect_out 0 "^$key.on +unset +1 \(default\) +logging on$" --status
