@@ -1,7 +1,6 @@
 // The macros as callers write them: from outside the library's namespace, with no using-directive.
 #include <plumix_log.h>
 
-#include <climits>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -142,38 +141,6 @@ TEST_F(LogMacroTest, ElseAfterTheStatementBindsToTheCallersIf) {
     EXPECT_FALSE(LogUnlessElse(true, "QUIB"));
     EXPECT_TRUE(LogUnlessElse(false, "VELK"));
     EXPECT_EQ(Texts(), TextList{"<LogUnlessElse>then"});
-}
-
-TEST_F(LogMacroTest, IsLoggableIsTheDestructorsGate) {
-    // Empty is missing: on, threshold 2, VELK ORNE FENRO enabled.
-    const std::tuple<const char*, const char*, const char*, int, const char*, bool> cases[] = {
-            {"", "", "", plumix::INFO, "VELK", true},
-            {"", "", "", plumix::DEBUG, "VELK", false},
-            {"", "0", "", plumix::VERBOSE, "fEnRo", true},
-            {"", "", "", plumix::INFO, "QUIB", false},
-            {"", "", "0x100", plumix::WARNING, "quib", true},
-            {"", "", "", plumix::INFO, "unknown", false},
-            {"", "7", "0", plumix::ERROR, "QUIB", true},
-            {"", "7", "0", plumix::FATAL, "", true},
-            {"0", "0", "-1", plumix::FATAL, "VELK", false},
-            {"0", "0", "-1", plumix::INFO, "VELK", false},
-            {"true", "", "", plumix::ERROR, "VELK", false},
-            {"", "-1000", "-1", 7, "VELK", false},
-            {"", "-1000", "-1", -1, "VELK", false},
-            {"", "-1000", "-1", INT_MIN, "VELK", false},
-            {"", "-1000", "-1", INT_MAX, "VELK", false}};
-    for (const auto& [on, threshold, mask, severity, module, loggable] : cases) {
-        SCOPED_TRACE(testing::Message()
-                     << on << "|" << threshold << "|" << mask << "|" << severity << "|" << module);
-        SetProperty(kOnKey, on);
-        SetProperty(kSeverityKey, threshold);
-        SetProperty(kCategoryKey, mask);
-        const auto level = static_cast<plumix::LogSeverity>(severity);
-        EXPECT_EQ(plumix::IsLoggable(level, module), loggable);
-        ClearRecords();
-        plumix::LogMessage(level, module, "f").stream() << "x";
-        EXPECT_EQ(Records().size(), loggable ? 1u : 0u);
-    }
 }
 
 }  // namespace

@@ -70,13 +70,20 @@ TEST_F(LogMessageTest, GateFollowsLiveProperties) {
             {"0", "0", "-1", FATAL, "VELK", false},
             {"true", "0", "-1", ERROR, "VELK", false},
             {"11", "0", "-1", CRITICAL, "VELK", false},
-            {" 1", "0", "-1", INFO, "VELK", false}};
+            {" 1", "0", "-1", INFO, "VELK", false},
+            // Outside VERBOSE..FATAL nothing is written, whatever the switches say.
+            {"", "-1000", "-1", 7, "VELK", false},
+            {"", "-1000", "-1", -1, "VELK", false},
+            {"", "-1000", "-1", INT_MIN, "VELK", false},
+            {"", "-1000", "-1", INT_MAX, "VELK", false}};
     for (const auto& [on, threshold, mask, severity, module, written] : cases) {
         SCOPED_TRACE(testing::Message()
                      << on << "|" << threshold << "|" << mask << "|" << severity << "|" << module);
         SetProperty(kOnKey, on);
         SetProperty(kSeverityKey, threshold);
         SetProperty(kCategoryKey, mask);
+        // The question asked before a record is built has the record's answer.
+        EXPECT_EQ(IsLoggable(static_cast<LogSeverity>(severity), module), written);
         const std::vector<Record> records = Write(severity, module, "x");
         ASSERT_EQ(records.size(), written ? 1u : 0u);
         if (written) {
