@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, tests, device check and benchmarks need; does nothing
 # when all are present. apt-get runs as root directly, otherwise through sudo. The 32-bit build
 # takes the i386 packages beside the amd64 ones (all Multi-Arch: same), so the i386 architecture
-# is added when one of them is missing.
+# is added when one of them is missing; qemu-user runs its programs on kernels that cannot.
 set -euo pipefail
 
 packages=(
