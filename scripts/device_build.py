@@ -35,6 +35,9 @@ HOST_ONLY = {
 # A test target without a module of its own is part of this one suite module.
 SUITE_MODULE = "libplumix_log_test"
 
+# A target may name its headers; a module lists only what it compiles.
+HEADERS = (".h", ".hh", ".hpp", ".inc")
+
 BUILT_TARGET_TYPES = {"EXECUTABLE", "STATIC_LIBRARY", "SHARED_LIBRARY", "MODULE_LIBRARY",
                       "OBJECT_LIBRARY"}
 
@@ -178,7 +181,7 @@ def read_targets(build_dir):
             continue
         targets[target["name"]] = {
             "sources": {s["path"] for s in target.get("sources", [])
-                        if not s.get("isGenerated")},
+                        if not s.get("isGenerated") and not s["path"].endswith(HEADERS)},
             "deps": {names[d["id"]] for d in target.get("dependencies", [])},
             "dir": target["paths"]["source"],
             "includes": [i["path"] for group in target.get("compileGroups", [])
