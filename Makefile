@@ -2,8 +2,8 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build demo unit test asan tsan memcheck fuzz fuzz-check bench clean format \
-	format-check
+.PHONY: all deps build demo unit test device-check asan tsan memcheck fuzz fuzz-check bench clean \
+	format format-check
 
 all: build
 
@@ -21,10 +21,14 @@ demo: build
 unit: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
-# What CI proves: the plain suite, the same suite under AddressSanitizer with
+# What CI proves: the plain suite, what a workstation can check of the device build (32-bit
+# build and suite in build-m32/), the same suite under AddressSanitizer with
 # UndefinedBehaviorSanitizer (build-asan/), ThreadSanitizer (build-tsan/) and Valgrind's memcheck
 # (build-memcheck/), and a short fuzz run from the seed corpus (build-fuzz/).
-test: unit asan tsan memcheck fuzz-check
+test: unit device-check asan tsan memcheck fuzz-check
+
+device-check: deps
+	JOBS=$(JOBS) ./scripts/device-check.sh
 
 asan: deps
 	JOBS=$(JOBS) ./scripts/sanitize.sh address
@@ -59,7 +63,7 @@ bench: deps
 	@python3 bench/report.py $(BENCH_DIR)/bench.json
 
 clean:
-	rm -rf $(BUILD_DIR) build-asan build-tsan build-memcheck build-fuzz
+	rm -rf $(BUILD_DIR) build-m32 build-asan build-tsan build-memcheck build-fuzz
 
 # Every C++ source of the tree; a build directory below these folders is skipped.
 CXX_FILES = $(shell find include src tools tests bench -type d -name 'build*' -prune -o -type f \
