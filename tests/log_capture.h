@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -88,9 +89,11 @@ inline constexpr int kSeverityPriorities[] = {
         ANDROID_LOG_ERROR,   ANDROID_LOG_ERROR, ANDROID_LOG_FATAL};
 
 // The text one log record carries whole: the log daemon keeps a priority byte, the tag and its
-// NUL, and the text and its NUL within 4068 bytes.
+// NUL, and the text and its NUL within 4068 bytes. Beside a tag that leaves no room, a text goes
+// whole in one record.
 inline size_t RecordLimit(const std::string& tag) {
-    return 4068 - 3 - tag.size();
+    constexpr size_t kRoom = 4068 - 3;
+    return tag.size() < kRoom ? kRoom - tag.size() : SIZE_MAX;
 }
 
 // The texts of records in order, as one.
