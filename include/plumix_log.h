@@ -58,7 +58,8 @@ enum LogSeverity : int32_t {
     FATAL = 6,     // ANDROID_LOG_FATAL; written like any other record, the process goes on
 };
 
-// One log record. Nothing is written before the destructor runs, and at most one record then.
+// One log record. Nothing is written before the destructor runs, and at most one record then:
+// a text longer than one Android log record carries goes out in consecutive pieces, never cut.
 class PLUMIX_LOG_EXPORT LogMessage {
   public:
     // Writes the header. A failure (memory exhausted) reaches the caller.
@@ -132,9 +133,10 @@ struct LogMessageVoidify_ {
 
 // Writes an INFO record "dumplog length is N", then, when vendor.plumix.dumplog.on is not "0"
 // and the module is enabled, the rendered buffer as DEBUG records, each holding as many whole
-// bytes as keep the record shorter than the buffer size (all of them when the size is 0). Null
-// data or a length of 0 writes the one record "no dumplog output" instead. All records have the
-// header "<" funcName ">" and pass the same gate as any LogMessage.
+// bytes as keep the record shorter than the buffer size (0 sets no size) and within what one
+// Android log record carries. Null data or a length of 0 writes the one record "no dumplog
+// output" instead. All records have the header "<" funcName ">" and pass the same gate as any
+// LogMessage.
 extern "C" PLUMIX_LOG_EXPORT void DUMPLOG(const std::string& module, const std::string& funcName,
                                           const char* data, int length);
 

@@ -161,4 +161,35 @@ TEST_F(DumpTest, ChunksCoverTheBufferInRecordsShorterThanTheSize) {
     }
 }
 
+TEST_F(DumpTest, LongDumpsComeInChunksThatEachFitOneLogRecord) {
+    ShowDumpChunks();
+    constexpr size_t kLength = 64 * 1024;
+    const std::string header = "<run>";
+    const size_t limit = RecordLimit("VELK");
+    // Without a buffer size, or with one past a record, the record limit alone closes a chunk.
+    for (const char* size : {"0", "100000"}) {
+        SetProperty(kBufferSizeKey, size);
+        for (const char* mix : {"printable", "mixed", "random"}) {
+            SCOPED_TRACE(std::string(size) + " " + mix);
+            const std::vector<char> data = MakeBytes(mix, kLength);
+            ClearRecords();
+            DUMPLOG("VELK", "run", data.data(), kLength);
+
+            const std::vector<Record> records = Records();
+            ASSERT_FALSE(records.empty());
+            TextList bodies;
+            for (size_t i = 1; i < records.size(); ++i) {
+                const std::string& text = records[i].text;
+                EXPECT_LE(text.size(), limit);
+                ASSERT_EQ(text.compare(0, header.size(), header), 0) << "a chunk was split";
+                bodies.push_back(text.substr(header.size()));
+            }
+            EXPECT_EQ(bodies, ExpectedBodies(data, header.size(), limit + 1));
+            std::string joined;
+            for (const std::string& body : bodies) joined += body;
+            EXPECT_EQ(joined, Render(data.data(), kLength));
+        }
+    }
+}
+
 }  // namespace

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -30,10 +31,22 @@ inline std::vector<Record>& RecordsUnlocked() {
     return *records;
 }
 
-inline void CaptureRecord(const __android_logger_data* data, const char* message) {
+inline void AddRecord(int priority, const char* tag, const char* text) {
     std::lock_guard<std::mutex> guard(RecordsLock());
-    RecordsUnlocked().push_back({data->priority, data->tag ? data->tag : "", message});
+    RecordsUnlocked().push_back({priority, tag ? tag : "", text});
 }
+
+// A device's liblog hands a logger one message struct; Debian's host snapshot of liblog hands it
+// the record's data and text apart.
+#ifdef __ANDROID__
+inline void CaptureRecord(const __android_log_message* message) {
+    AddRecord(message->priority, message->tag, message->message);
+}
+#else
+inline void CaptureRecord(const __android_logger_data* data, const char* message) {
+    AddRecord(data->priority, data->tag, message);
+}
+#endif
 
 inline std::vector<Record> Records() {
     std::lock_guard<std::mutex> guard(RecordsLock());
@@ -75,8 +88,20 @@ inline constexpr int kSeverityPriorities[] = {
         ANDROID_LOG_VERBOSE, ANDROID_LOG_DEBUG, ANDROID_LOG_INFO, ANDROID_LOG_WARN,
         ANDROID_LOG_ERROR,   ANDROID_LOG_ERROR, ANDROID_LOG_FATAL};
 
-// The host's liblog cuts every record here.
-inline constexpr size_t kLoggedLength = 1023;
+// The text one log record carries whole: the log daemon keeps a priority byte, the tag and its
+// NUL, and the text and its NUL within 4068 bytes. Beside a tag that leaves no room, a text goes
+// whole in one record.
+inline size_t RecordLimit(const std::string& tag) {
+    constexpr size_t kRoom = 4068 - 3;
+    return tag.size() < kRoom ? kRoom - tag.size() : SIZE_MAX;
+}
+
+// The texts of records in order, as one.
+inline std::string Joined(const std::vector<Record>& records) {
+    std::string joined;
+    for (const Record& r : records) joined += r.text;
+    return joined;
+}
 
 // Allocated to the exact length, so that a read past the end shows under AddressSanitizer.
 inline std::vector<char> Exact(const std::string& bytes) {

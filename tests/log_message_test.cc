@@ -101,11 +101,74 @@ TEST_F(LogMessageTest, LengthCheckCountsTheWholeText) {
         SetProperty(kBufferSizeKey, size);
         const std::string body(length - kHeaderLength, 'x');
         const std::vector<Record> records = Write(INFO, "VELK", body);
-        ASSERT_EQ(records.size(), written ? 1u : 0u);
-        // liblog itself cuts a text.
-        if (written) {
-            EXPECT_EQ(records[0].text, ("<C::f>" + body).substr(0, kLoggedLength));
-        }
+        EXPECT_EQ(records.empty(), !written);
+        EXPECT_EQ(Joined(records), written ? "<C::f>" + body : "");
+    }
+}
+
+// Checks that records are the pieces of text, of the given lengths, each one that a log record
+// carries whole, all with the same priority and tag.
+void ExpectPieces(const std::vector<Record>& records, const std::string& text,
+                  const std::vector<size_t>& lengths) {
+    std::vector<size_t> written;
+    for (const Record& r : records) {
+        written.push_back(r.text.size());
+        EXPECT_LE(r.text.size(), RecordLimit("VELK"));
+        EXPECT_EQ(r.priority, ANDROID_LOG_INFO);
+        EXPECT_EQ(r.tag, "VELK");
+    }
+    EXPECT_EQ(written, lengths);
+    EXPECT_EQ(Joined(records), text);
+}
+
+TEST_F(LogMessageTest, LongTextsArriveWholeInConsecutiveRecords) {
+    const size_t limit = RecordLimit("VELK");
+    const struct {
+        size_t length;
+        std::vector<size_t> pieces;
+    } cases[] = {
+            {1023, {1023}},
+            {1024, {1024}},  // liblog's formatting buffer would cut this one
+            {4000, {4000}},
+            {limit, {limit}},
+            {limit + 1, {limit, 1}},
+            {20000, {limit, limit, limit, limit, 20000 - 4 * limit}},
+    };
+    SetProperty(kBufferSizeKey, "0");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.length);
+        const std::string body(c.length - kHeaderLength, 'x');
+        ExpectPieces(Write(INFO, "VELK", body), "<C::f>" + body, c.pieces);
+    }
+    // A NUL still ends the text, long or not.
+    const std::string cut_short = std::string(5000, 'x') + '\0' + std::string(5000, 'y');
+    ExpectPieces(Write(INFO, "VELK", cut_short), "<C::f>" + std::string(5000, 'x'),
+                 {limit, 5006 - limit});
+}
+
+TEST_F(LogMessageTest, LongTextsSplitAfterALineEndOrElseBetweenUtf8Sequences) {
+    const size_t limit = RecordLimit("VELK");
+    const struct {
+        size_t at;
+        std::string inserted;
+        size_t first_piece;
+    } cases[] = {
+            {limit - 20, "\nxxxxx\n", limit - 13},       // after the last line end, kept with it
+            {limit - 1, "\n", limit},                    // the line end is the last byte that fits
+            {limit, "\n", limit},                        // past the limit: no line end to use
+            {limit - 2, "\xC3\xA9", limit},              // the sequence ends at the limit
+            {limit, "\xC3\xA9", limit},                  // the sequence starts at the limit
+            {limit - 1, "\xE2\x82\xAC", limit - 1},      // cut before a 3-byte sequence
+            {limit - 3, "\xF0\x9F\x98\x80", limit - 3},  // cut before a 4-byte sequence
+            {limit - 4, std::string(8, '\x80'), limit},  // no sequence start near: at the limit
+    };
+    SetProperty(kBufferSizeKey, "0");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.at);
+        std::string text = "<C::f>" + std::string(limit + 20 - kHeaderLength, 'x');
+        text.replace(c.at, c.inserted.size(), c.inserted);
+        ExpectPieces(Write(INFO, "VELK", text.substr(kHeaderLength)), text,
+                     {c.first_piece, text.size() - c.first_piece});
     }
 }
 

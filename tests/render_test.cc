@@ -1,8 +1,10 @@
 // Raw bytes rendered as text: the per-byte rule, its four entry points and the buffer record.
 #include <plumix_log.h>
+#include <sys/mman.h>
 
 #include <cstdio>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -146,6 +148,29 @@ TEST_F(RenderTest, BufferRecordPassesTheGateOnItsRenderedLength) {
         LogMessage(INFO, c.module, "f", bytes.data(), 3);
         EXPECT_EQ(Texts(), c.written ? TextList{text} : TextList{});
     }
+}
+
+// Where size_t has 32 bits, the rendering of a long buffer can count past it: that must fail as a
+// length too long, never wrap into a short string that the rendering then overruns.
+TEST_F(RenderTest, RenderingTooLongToCountFailsWithLengthError) {
+    if (sizeof(size_t) > 4) GTEST_SKIP() << "only a 32-bit size_t can wrap here";
+    // NUL renders as "<NUL>", so these many render to 2^32 - 1 characters: the room kept past the
+    // end wraps the sum, and one byte more wraps the rendered size itself. Pages of an anonymous
+    // mapping that are only read are all one zero page, so this takes no memory.
+    constexpr int kRendersToSizeMax = 858993459;
+    const size_t mapped = kRendersToSizeMax + 1;
+    void* zeros =
+            mmap(nullptr, mapped, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    ASSERT_NE(zeros, MAP_FAILED);
+    const char* data = static_cast<const char*>(zeros);
+
+    // Each call reads the whole mapping, so each path is taken once.
+    EXPECT_THROW(LogMessage(ERROR, "VELK", "f", data, kRendersToSizeMax), std::length_error);
+    EXPECT_EQ(Texts(), TextList{"<f>"});
+    LogMessageData added(data, 1);
+    EXPECT_THROW(added.AddBuffer(data, kRendersToSizeMax + 1), std::length_error);
+    EXPECT_EQ(added.GetBuffer(), "<NUL>");
+    munmap(zeros, mapped);
 }
 
 }  // namespace

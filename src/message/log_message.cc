@@ -10,6 +10,7 @@
 
 #include "../controller/gate.h"
 #include "../controller/log_controller.h"
+#include "log_write.h"
 #include "render.h"
 #include "saturated_length.h"
 
@@ -138,7 +139,7 @@ LogMessage::~LogMessage() noexcept {
         if (!controller.logSize(SaturatedLength(text.size()))) return;
         const int priority = AndroidPriority(severity_);
         if (priority == ANDROID_LOG_UNKNOWN) return;
-        __android_log_print(priority, module_.c_str(), "%s", text.c_str());
+        WriteRecord(priority, module_.c_str(), text.c_str());
     } catch (...) {
         // Logging must never take its caller down: a record that cannot be built is dropped.
     }

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <stdexcept>
 
 namespace vendor {
 namespace korvane {
@@ -114,8 +115,10 @@ size_t RenderedWordSize(uint64_t word) {
     return kWord + static_cast<size_t>((extra * kOnes) >> 56);
 }
 
-size_t RenderedSize(const unsigned char* bytes, size_t size) {
-    size_t rendered = 0;
+// Summed in 64 bits: at most 5 characters a byte, so no buffer that fits in memory wraps it, where
+// a 32-bit size_t wraps at about 860 MB of control codes.
+uint64_t RenderedSize(const unsigned char* bytes, size_t size) {
+    uint64_t rendered = 0;
     size_t i = 0;
     for (; size - i >= kWord; i += kWord) rendered += RenderedWordSize(LoadWord(bytes + i));
     for (; i < size; ++i) rendered += kRenderings[bytes[i]].length;
@@ -144,6 +147,18 @@ void Render(const unsigned char* bytes, size_t size, char* out) {
     }
 }
 
+// What out must hold to take a rendering after its first start characters, with kSlack to spare;
+// length_error, as std::string itself reports a length it cannot hold, where size_t cannot count
+// that far.
+size_t SizeWithRendering(size_t start, uint64_t rendered) {
+    size_t size;
+    if (__builtin_add_overflow(start, rendered, &size) ||
+        __builtin_add_overflow(size, kSlack, &size)) {
+        throw std::length_error("rendering too long");
+    }
+    return size;
+}
+
 }  // namespace
 
 bool RendersAsItself(const char* data, size_t size) {
@@ -160,12 +175,13 @@ void AppendRendered(const char* data, size_t size, std::string& out) {
     }
     // Sized once, exactly: the only step that can fail, and it leaves out as it was.
     const size_t start = out.size();
-    const size_t rendered = prefix + RenderedSize(bytes + prefix, size - prefix);
-    out.resize(start + rendered + kSlack);
+    const size_t padded =
+            SizeWithRendering(start, prefix + RenderedSize(bytes + prefix, size - prefix));
+    out.resize(padded);
     char* dest = &out[start];
     std::memcpy(dest, data, prefix);
     Render(bytes + prefix, size - prefix, dest + prefix);
-    out.resize(start + rendered);
+    out.resize(padded - kSlack);
 }
 
 bool AppendRenderedIfIn(char c, unsigned char first, unsigned char last, std::string& out) {
@@ -193,8 +209,10 @@ size_t BytesFittingIn(const char* data, size_t size, size_t budget) {
         // Byte by byte through this word: one of its bytes is not printable, or the budget ends.
         const size_t word_end = size - i >= kWord ? i + kWord : size;
         for (; i < word_end; ++i) {
-            used += kRenderings[bytes[i]].length;
-            if (used > budget) return i;
+            // Compared before it is added, so that a budget near the top of size_t cannot wrap.
+            const size_t length = kRenderings[bytes[i]].length;
+            if (length > budget - used) return i;
+            used += length;
         }
     }
     return size;

@@ -25,9 +25,11 @@ namespace {
 using namespace vendor::korvane::zunt_tools::log;
 using namespace plumix_test;
 
-// Kept below the 1023 characters at which liblog cuts a record, so every record arrives whole.
+// Short, so that runs are quick: records too long for one log record come from long tags instead.
 constexpr size_t kMaxBuffer = 200;
 constexpr size_t kMaxName = 8;
+// Tags from this length up leave a log record room for a few bytes of text, and then for none.
+constexpr size_t kLongTag = 4000;
 
 void Check(bool ok, const char* what) {
     if (ok) return;
@@ -128,7 +130,8 @@ std::string Header(const std::string& class_name, const std::string& func_name) 
     return "<" + (class_name.empty() ? "" : class_name + "::") + func_name + ">";
 }
 
-// The record just destroyed is in the log exactly when the switches let it through.
+// The record just destroyed is in the log exactly when the switches let it through, whole, in
+// pieces that each fit one log record.
 void CheckOneRecord(const Switches& switches, int32_t severity, const std::string& module,
                     const std::string& text) {
     const std::vector<Record> records = Records();
@@ -137,10 +140,15 @@ void CheckOneRecord(const Switches& switches, int32_t severity, const std::strin
         Check(records.empty(), "a record the switches drop was written");
         return;
     }
-    Check(records.size() == 1, "a record the switches let through was lost");
-    Check(records[0].priority == kSeverityPriorities[severity], "wrong priority");
-    Check(records[0].tag == CutAtNul(module), "wrong tag");
-    Check(records[0].text == CutAtNul(text), "wrong text");
+    const std::string tag = CutAtNul(module);
+    Check(!records.empty(), "a record the switches let through was lost");
+    for (const Record& record : records) {
+        Check(record.priority == kSeverityPriorities[severity], "wrong priority");
+        Check(record.tag == tag, "wrong tag");
+        Check(!record.text.empty() && record.text.size() <= RecordLimit(tag),
+              "a piece of a record is empty or longer than a log record carries");
+    }
+    Check(Joined(records) == CutAtNul(text), "wrong text");
 }
 
 void CheckDump(const Switches& switches, const std::string& module, const std::string& func_name,
@@ -148,6 +156,12 @@ void CheckDump(const Switches& switches, const std::string& module, const std::s
     const std::vector<Record> records = Records();
     ClearRecords();
     const std::string header = Header("", func_name);
+    const std::string tag = CutAtNul(module);
+    // The longest text a chunk record may have: shorter than the buffer size, which 0 leaves open,
+    // and no longer than one log record carries.
+    const auto record_limit = static_cast<int64_t>(std::min<size_t>(RecordLimit(tag), INT64_MAX));
+    const int64_t longest =
+            switches.size == 0 ? record_limit : std::min(switches.size - 1, record_limit);
     size_t next = 0;
     const auto expect_info = [&](const std::string& text) {
         if (!switches.Passes(INFO, module, text.size())) return;
@@ -168,20 +182,19 @@ void CheckDump(const Switches& switches, const std::string& module, const std::s
     int dumped = 0;
     for (; next < records.size(); ++next) {
         const Record& record = records[next];
-        Check(record.priority == ANDROID_LOG_DEBUG && record.tag == CutAtNul(module) &&
+        Check(record.priority == ANDROID_LOG_DEBUG && record.tag == tag &&
                       record.text.compare(0, header.size(), header) == 0,
               "a record after the length record is no chunk record");
-        Check(switches.size == 0 || static_cast<int64_t>(record.text.size()) < switches.size,
-              "a chunk record is not shorter than the buffer size");
-        Check(switches.size != 0 || next + 1 == records.size(), "size 0 gave more than one chunk");
+        Check(static_cast<int64_t>(record.text.size()) <= longest,
+              "a chunk record is not shorter than the buffer size or does not fit a log record");
         const std::string body = record.text.substr(header.size());
         std::string rendered;
         while (rendered.size() < body.size() && dumped < length)
             rendered += RenderByte(data[dumped++]);
         Check(!body.empty() && rendered == body, "chunk bodies do not continue the rendering");
-        if (switches.size > 0 && dumped < length) {
-            Check(static_cast<int64_t>(record.text.size() + RenderByte(data[dumped]).size()) >=
-                          switches.size,
+        if (dumped < length) {
+            Check(static_cast<int64_t>(record.text.size() + RenderByte(data[dumped]).size()) >
+                          longest,
                   "a chunk left out a byte that had room");
         }
     }
@@ -193,15 +206,16 @@ void CheckDump(const Switches& switches, const std::string& module, const std::s
     }
     // The dump ends with the buffer, or at a byte that has no room even in an empty record.
     Check(dumped == length ||
-                  (switches.size > 0 &&
-                   static_cast<int64_t>(header.size() + RenderByte(data[dumped]).size()) >=
-                           switches.size),
+                  static_cast<int64_t>(header.size() + RenderByte(data[dumped]).size()) > longest,
           "the dump ended before the buffer did");
 }
 
 // A category name with its letters in either case and, now and then, a byte's high bit set, which
-// must not fold back into the name; or any bytes at all.
+// must not fold back into the name; or any bytes at all; or a tag that crowds out the text.
 std::string Module(FuzzedDataProvider& in) {
+    if (in.ConsumeIntegralInRange(0, 7) == 0) {
+        return std::string(kLongTag + in.ConsumeIntegralInRange<size_t>(0, 80), 'T');
+    }
     if (in.ConsumeBool()) return in.ConsumeRandomLengthString(kMaxName);
     std::string name =
             kCategories[in.ConsumeIntegralInRange<size_t>(0, std::size(kCategories) - 1)].name;
