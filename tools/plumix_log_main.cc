@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -86,13 +87,23 @@ bool ReadDumpInput(const std::string& path, std::string* bytes, std::string* err
                      static_cast<uintmax_t>(status.st_size) > kLimit;
     char chunk[64 * 1024];
     size_t n = 0;
-    while (!too_large && (n = std::fread(chunk, 1, sizeof(chunk), file)) > 0) {
-        bytes->append(chunk, n);
+    bool out_of_memory = false;
+    while (!too_large && !out_of_memory && (n = std::fread(chunk, 1, sizeof(chunk), file)) > 0) {
+        // A 32-bit process may run out of room well before the limit.
+        try {
+            bytes->append(chunk, n);
+        } catch (const std::exception&) {
+            out_of_memory = true;
+        }
         too_large = bytes->size() > kLimit;
     }
     const bool failed = std::ferror(file) != 0;
     const int read_errno = errno;
     if (file != stdin) std::fclose(file);
+    if (out_of_memory) {
+        *error = name + ": too large to hold in memory";
+        return false;
+    }
     if (failed) {
         *error = name + ": " + std::strerror(read_errno);
         return false;
@@ -234,7 +245,13 @@ int main(int argc, char** argv) {
             std::cerr << "plumix-log: " << error << "\n";
             return 1;
         }
-        DUMPLOG(module, func_name, bytes.data(), static_cast<int>(bytes.size()));
+        // Rendering a large dump can run out of memory, which DUMPLOG passes on.
+        try {
+            DUMPLOG(module, func_name, bytes.data(), static_cast<int>(bytes.size()));
+        } catch (const std::exception& e) {
+            std::cerr << "plumix-log: dump failed: " << e.what() << "\n";
+            return 1;
+        }
         return 0;
     }
 
