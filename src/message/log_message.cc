@@ -3,6 +3,7 @@
 #include <pthread.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <new>
@@ -20,14 +21,16 @@ namespace zunt_tools {
 namespace log {
 namespace {
 
-std::mutex* header_lock = nullptr;
+// The fork handlers reach the lock through libc, which orders them after their registration;
+// atomic so that the order is also one the language, and ThreadSanitizer, can see.
+std::atomic<std::mutex*> header_lock{nullptr};
 
 void LockHeaderForFork() {
-    header_lock->lock();
+    header_lock.load(std::memory_order_acquire)->lock();
 }
 
 void UnlockHeaderAfterFork() {
-    header_lock->unlock();
+    header_lock.load(std::memory_order_acquire)->unlock();
 }
 
 // Never destroyed: records may still be built on other threads while the process exits. A fork
@@ -35,9 +38,10 @@ void UnlockHeaderAfterFork() {
 // handlers) can always log.
 std::mutex& HeaderLock() {
     static std::mutex* lock = [] {
-        header_lock = new std::mutex;
+        auto* created = new std::mutex;
+        header_lock.store(created, std::memory_order_release);
         pthread_atfork(LockHeaderForFork, UnlockHeaderAfterFork, UnlockHeaderAfterFork);
-        return header_lock;
+        return created;
     }();
     return *lock;
 }
