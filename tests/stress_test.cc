@@ -202,11 +202,6 @@ bool ExitsInTime(pid_t child) {
 // Records that hold the header lock for long, built on two threads while the main thread forks:
 // every child, and a child of each child, must still be able to build a record of its own.
 TEST_F(LogTest, ForkedChildrenBuildRecordsWhileOtherThreadsHoldTheHeaderLock) {
-#if defined(__SANITIZE_THREAD__)
-    // ThreadSanitizer's runtime does not promise a usable child while other threads run at the
-    // fork, so a stuck child there need not be ours; every other build runs this.
-    GTEST_SKIP() << "fork with running threads under ThreadSanitizer";
-#endif
     constexpr int kChildren = 40;
     const std::string long_class(256 * 1024, 'C');
     std::atomic<bool> stop{false};

@@ -28,10 +28,13 @@ bool EqualsUpperCased(const std::string& module, std::string_view name) {
     return true;
 }
 
+// Built as the library loads rather than at first use, so that no fork can catch it half-built
+// and leave the child unable to log; never destroyed, for records built while the process exits.
+const Properties* const properties = new Properties;
+
 }  // namespace
 
 const Properties& GetProperties() {
-    static const Properties* properties = new Properties;
     return *properties;
 }
 
@@ -68,8 +71,10 @@ bool MaskEnables(int64_t mask, const std::string& module) {
 }
 
 LogController& LogController::Instance() {
-    static LogController* instance = new LogController;
-    return *instance;
+    // Stateless, so constant-initialised: no first-use guard that a fork could catch half-way,
+    // and nothing to destroy while the process exits.
+    static LogController instance;
+    return instance;
 }
 
 bool LogController::logOn() {

@@ -12,7 +12,7 @@ namespace log {
 // logging while programs run. The class has no state; one instance serves the whole process.
 class LogController {
   public:
-    // Created on first use, never destroyed: records may still be written while the process exits.
+    // The one instance; it has no state, so it needs no creation and nothing to destroy.
     static LogController& Instance();
 
     // "vendor.plumix.log.on" is exactly "1".

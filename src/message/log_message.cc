@@ -3,7 +3,6 @@
 #include <pthread.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <new>
@@ -21,30 +20,19 @@ namespace zunt_tools {
 namespace log {
 namespace {
 
-// The fork handlers reach the lock through libc, which orders them after their registration;
-// atomic so that the order is also one the language, and ThreadSanitizer, can see.
-std::atomic<std::mutex*> header_lock{nullptr};
+// Constant-initialised and never destroyed: there is no first-use guard that a fork could catch
+// half-way, and records may still be built on other threads while the process exits.
+struct HeaderLock {
+    void lock() { pthread_mutex_lock(&mutex); }
+    void unlock() { pthread_mutex_unlock(&mutex); }
 
-void LockHeaderForFork() {
-    header_lock.load(std::memory_order_acquire)->lock();
-}
+    pthread_mutex_t mutex;
+} header_lock = {PTHREAD_MUTEX_INITIALIZER};
 
-void UnlockHeaderAfterFork() {
-    header_lock.load(std::memory_order_acquire)->unlock();
-}
-
-// Never destroyed: records may still be built on other threads while the process exits. A fork
-// waits until no other thread holds it, so the child (and its own children, which inherit the
-// handlers) can always log.
-std::mutex& HeaderLock() {
-    static std::mutex* lock = [] {
-        auto* created = new std::mutex;
-        header_lock.store(created, std::memory_order_release);
-        pthread_atfork(LockHeaderForFork, UnlockHeaderAfterFork, UnlockHeaderAfterFork);
-        return created;
-    }();
-    return *lock;
-}
+// A fork waits until no other thread holds the lock, so the child, and its own children, which
+// inherit the handlers, can always log. Registered as the library loads, before any record.
+[[maybe_unused]] const int fork_handlers = pthread_atfork(
+        [] { header_lock.lock(); }, [] { header_lock.unlock(); }, [] { header_lock.unlock(); });
 
 // "<" className "::" funcName ">", the "className::" part only when className is not empty. Put
 // together before the lock is taken, so that the lock covers a single write; on the stack when
@@ -100,7 +88,7 @@ void WriteWhole(std::ostringstream& stream, const char* data, size_t size) {
 LogMessage::LogMessage(LogSeverity severity, const std::string& module,
                        const std::string& className, const std::string& funcName) {
     const Header header(className, funcName);
-    std::lock_guard<std::mutex> guard(HeaderLock());
+    std::lock_guard<HeaderLock> guard(header_lock);
     severity_ = severity;
     module_ = module;
     WriteWhole(stream_, header.data(), header.size());
