@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "../src/message/saturated_length.h"
+#include "../src/controller/saturated_length.h"
 #include "log_capture.h"
 
 namespace {

@@ -5,11 +5,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <iostream>
-#include <limits>
 #include <set>
 
 #include "gate.h"
 #include "log_controller.h"
+#include "saturated_length.h"
 #include "switch_view.h"
 #include "switches.h"
 #include "usage.h"
@@ -53,12 +53,6 @@ std::string RecordText(const std::string& module, const std::string& class_name,
     log::LogMessage record(static_cast<log::LogSeverity>(-1), module, class_name, func_name);
     record.stream() << message;
     return record.ToString();
-}
-
-// As the library counts a record's length: 2 GiB or more stays at the largest int.
-int RecordLength(const std::string& text) {
-    constexpr size_t kMax = std::numeric_limits<int32_t>::max();
-    return static_cast<int>(std::min(text.size(), kMax));
 }
 
 int ExplainModuleNotEnabled(const std::string& module) {
@@ -157,7 +151,7 @@ int RunExplain(log::LogSeverity severity, const std::string& module, const std::
             break;
     }
     const std::string text = RecordText(module, class_name, func_name, message);
-    const int length = RecordLength(text);
+    const int length = log::SaturatedLength(text.size());
     if (!controller.logSize(length)) {
         std::cout << "dropped: the record is " << length << " characters, not shorter than "
                   << Setting(ViewBufferSize()) << "; setprop "

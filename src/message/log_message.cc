@@ -10,9 +10,9 @@
 
 #include "../controller/gate.h"
 #include "../controller/log_controller.h"
+#include "../controller/saturated_length.h"
 #include "log_write.h"
 #include "render.h"
-#include "saturated_length.h"
 
 namespace vendor {
 namespace korvane {
