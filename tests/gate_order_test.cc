@@ -43,7 +43,7 @@ using namespace plumix_test;
 
 using Keys = std::vector<std::string>;
 const std::string kOn = kOnKey, kMask = kCategoryKey, kThreshold = kSeverityKey,
-                  kSize = kBufferSizeKey;
+                  kSize = kBufferSizeKey, kDumps = kDumpOnKey;
 
 struct Case {
     const char* what;
@@ -86,6 +86,25 @@ TEST_F(LogTest, RecordsAndIsLoggableReadTheSwitchesInOrderAndStopAtTheFirstNo) {
         EXPECT_EQ(IsLoggable(c.severity, c.module), passes) << c.what;
         EXPECT_EQ(Reads(), gate_reads) << c.what;
     }
+}
+
+// Each chunk is sized by the buffer size read just before it, so an operator who changes the size
+// during a long dump changes every chunk from then on.
+TEST_F(LogTest, DumpReadsTheBufferSizeBeforeEachChunk) {
+    // "<run>" leaves 2 bytes of a record shorter than 8: "abcd" is two chunks.
+    Answers() = {{kDumps, "1"}, {kThreshold, "1"}, {kSize, "8"}};
+    ClearRecords();
+    Reads().clear();
+    DUMPLOG("VELK", "run", "abcd", 4);
+    const Keys record = {kOn, kMask, kOn, kThreshold, kSize};
+    Keys expected = record;
+    expected.insert(expected.end(), {kDumps, kMask});
+    for (int chunk = 0; chunk < 2; ++chunk) {
+        expected.push_back(kSize);
+        expected.insert(expected.end(), record.begin(), record.end());
+    }
+    EXPECT_EQ(Reads(), expected);
+    EXPECT_EQ(Texts(), TextList({"<run>ab", "<run>cd"}));
 }
 
 }  // namespace

@@ -47,12 +47,15 @@ fi
 # Mended: --dump without a module, --set without its value, a read error on standard input.
 expect 2 '^plumix-log: missing -t MODULE' --dump "$scratch/bytes"
 expect 2 '^plumix-log: missing value for --set' -t VELK --set
+expect 2 '^plumix-log: --dump takes at most one FILE' --dump -t VELK "$scratch/bytes" "$scratch/bytes"
+expect 2 '^plumix-log: --porcelain goes with --status' --porcelain -t VELK x
 expect 1 '^plumix-log: standard input: ' -t VELK <&-
 
 key=vendor.plumix.log
 expect_out 0 "^$key.on +unset +1 \(default\) +logging on$" --status
 expect_out 0 "^$key.catgory +unset +0x01011 \(default\) +enables VELK ORNE FENRO$" --status
 expect_out 0 "^$key.severity +1 +1 +DEBUG and above$" --set $key.severity=1 --status
+expect_out 0 "^$key.severity +4 +4 +ERROR and above only$" --set $key.severity=4 --status
 expect_out 0 "^$key.severity +12abc +12 +ERROR and above only$" --set $key.severity=12abc --status
 expect_out 0 "^$key.severity +-4 +-4 +every severity$" --set $key.severity=-4 --status
 expect_out 0 "^$key.buffer.size +0 +0 +no limit$" --set $key.buffer.size=0 --status
@@ -127,6 +130,9 @@ check_explain 0 '^written: INFO record of Velk, 21 characters: <Hal::run>hello w
     -- -t Velk -c Hal -f run hello world
 check_explain 1 "^dropped: logging is off: $key.on = 0; setprop $key.on 1$" \
     --set $key.on=0 -- -t VELk -p e x
+# Off outranks every other reason, even when the module is not enabled either.
+check_explain 1 "^dropped: logging is off: $key.on = 0; setprop $key.on 1$" \
+    --set $key.on=0 -- -t QuIB x
 check_explain 1 "^dropped: module QUIB is not enabled by $key.catgory = 0x01011 \(default\); plumix-log --mask \+QUIB$" \
     -- -t qUIB x
 check_explain 1 "^dropped: module BOGUS has no digit" -- -t BOGUS x
