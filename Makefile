@@ -66,7 +66,7 @@ clean:
 	rm -rf $(BUILD_DIR) build-m32 build-asan build-tsan build-memcheck build-fuzz
 
 # Every C++ source of the tree; a build directory below these folders is skipped.
-CXX_FILES = $(shell find include src tools tests bench -type d -name 'build*' -prune -o -type f \
+CXX_FILES = $(shell find include src testing tools tests bench -type d -name 'build*' -prune -o -type f \
 	\( -name '*.h' -o -name '*.cc' -o -name '*.cpp' \) -print 2>/dev/null)
 
 format-check: deps

@@ -126,7 +126,7 @@ TEST_F(AllocFailureTest, FailureWhileWritingHeaderReachesCallerAndFreesLock) {
     ASSERT_GE(construction_allocations, 3);
 
     for (long n = 0; n < construction_allocations; ++n) {
-        SCOPED_TRACE(testing::Message() << "failing allocation " << n);
+        SCOPED_TRACE(::testing::Message() << "failing allocation " << n);
         ClearRecords();
         FailAfter(n);
         EXPECT_THROW(WriteRecord("lost"), std::bad_alloc);
@@ -181,7 +181,7 @@ TEST_F(AllocFailureTest, FailureWhileRenderingWritesHeaderAloneAndReachesCaller)
     ASSERT_GT(all_allocations, header_allocations);
 
     for (long n = header_allocations; n < all_allocations; ++n) {
-        SCOPED_TRACE(testing::Message() << "failing allocation " << n);
+        SCOPED_TRACE(::testing::Message() << "failing allocation " << n);
         ClearRecords();
         FailAfter(n);
         EXPECT_THROW(construct(), std::bad_alloc);

@@ -1,67 +1,42 @@
-// Test support: records reach a capturing logger, properties start unset in every test.
+// Test support: records reach the capture, properties start unset in every test.
 #pragma once
 
 #include <android-base/properties.h>
 #include <android/log.h>
 #include <gtest/gtest.h>
+#include <plumix_log_testing.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace plumix_test {
 
-struct Record {
-    int priority;
-    std::string tag;
-    std::string text;
-};
+namespace log_testing = vendor::korvane::zunt_tools::log::testing;
 
+using Record = log_testing::CapturedRecord;
 using TextList = std::vector<std::string>;
 
-inline std::mutex& RecordsLock() {
-    static std::mutex* lock = new std::mutex;
-    return *lock;
+// The capture of the test running now, which LogTest keeps for the test's life.
+inline std::optional<log_testing::ScopedLogCapture>& Capture() {
+    static auto* capture = new std::optional<log_testing::ScopedLogCapture>;
+    return *capture;
 }
-
-inline std::vector<Record>& RecordsUnlocked() {
-    static auto* records = new std::vector<Record>;
-    return *records;
-}
-
-inline void AddRecord(int priority, const char* tag, const char* text) {
-    std::lock_guard<std::mutex> guard(RecordsLock());
-    RecordsUnlocked().push_back({priority, tag ? tag : "", text});
-}
-
-// A device's liblog hands a logger one message struct; Debian's host snapshot of liblog hands it
-// the record's data and text apart.
-#ifdef __ANDROID__
-inline void CaptureRecord(const __android_log_message* message) {
-    AddRecord(message->priority, message->tag, message->message);
-}
-#else
-inline void CaptureRecord(const __android_logger_data* data, const char* message) {
-    AddRecord(data->priority, data->tag, message);
-}
-#endif
 
 inline std::vector<Record> Records() {
-    std::lock_guard<std::mutex> guard(RecordsLock());
-    return RecordsUnlocked();
+    return Capture()->Records();
+}
+
+inline void ClearRecords() {
+    Capture()->Clear();
 }
 
 inline TextList Texts() {
     TextList texts;
     for (const Record& r : Records()) texts.push_back(r.text);
     return texts;
-}
-
-inline void ClearRecords() {
-    std::lock_guard<std::mutex> guard(RecordsLock());
-    RecordsUnlocked().clear();
 }
 
 inline constexpr char kOnKey[] = "vendor.plumix.log.on";
@@ -121,13 +96,13 @@ inline void SetProperty(const std::string& key, const std::string& value) {
 class LogTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        __android_log_set_logger(CaptureRecord);
-        // A host liblog hides records below INFO by default; the library's gate alone decides.
-        __android_log_set_minimum_priority(ANDROID_LOG_VERBOSE);
+        Capture().emplace();
         ResetProperties();
-        ClearRecords();
     }
-    void TearDown() override { ResetProperties(); }
+    void TearDown() override {
+        ResetProperties();
+        Capture().reset();
+    }
 
     // Dumps on and every severity admitted, so that chunk records show.
     void ShowDumpChunks() {

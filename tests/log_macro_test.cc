@@ -70,7 +70,7 @@ TEST_F(LogMacroTest, DroppedRecordEvaluatesNothingAfterTheGate) {
     const std::tuple<const char*, plumix::LogSeverity, const char*> cases[] = {
             {"", plumix::INFO, "QUIB"}, {"", plumix::DEBUG, "VELK"}, {"0", plumix::ERROR, "VELK"}};
     for (const auto& [on, level, module] : cases) {
-        SCOPED_TRACE(testing::Message() << on << "|" << level << "|" << module);
+        SCOPED_TRACE(::testing::Message() << on << "|" << level << "|" << module);
         SetProperty(kOnKey, on);
         const plumix::LogSeverity severity = level;  // C++17 lambdas cannot capture a binding
         g_evaluations = 0;

@@ -77,7 +77,7 @@ TEST_F(LogMessageTest, GateFollowsLiveProperties) {
             {"", "-1000", "-1", INT_MIN, "VELK", false},
             {"", "-1000", "-1", INT_MAX, "VELK", false}};
     for (const auto& [on, threshold, mask, severity, module, written] : cases) {
-        SCOPED_TRACE(testing::Message()
+        SCOPED_TRACE(::testing::Message()
                      << on << "|" << threshold << "|" << mask << "|" << severity << "|" << module);
         SetProperty(kOnKey, on);
         SetProperty(kSeverityKey, threshold);
@@ -97,7 +97,7 @@ TEST_F(LogMessageTest, LengthCheckCountsTheWholeText) {
             {"10", 9, true},   {"10", 10, false}, {"10", 11, false}, {"", 1023, true},
             {"", 1024, false}, {"", 1025, false}, {"0", 1024, true}, {"0", 100000, true}};
     for (const auto& [size, length, written] : cases) {
-        SCOPED_TRACE(testing::Message() << "size " << size << " length " << length);
+        SCOPED_TRACE(::testing::Message() << "size " << size << " length " << length);
         SetProperty(kBufferSizeKey, size);
         const std::string body(length - kHeaderLength, 'x');
         const std::vector<Record> records = Write(INFO, "VELK", body);

@@ -249,12 +249,8 @@ std::string PropertyValue(FuzzedDataProvider& in, int key) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t input_size) {
-    static const bool kCaptured = [] {
-        __android_log_set_logger(CaptureRecord);
-        __android_log_set_minimum_priority(ANDROID_LOG_VERBOSE);
-        return true;
-    }();
-    (void)kCaptured;
+    // Captures for the whole run; never ended, as the run ends in exit().
+    if (!Capture()) Capture().emplace();
     FuzzedDataProvider in(input, input_size);
 
     std::string values[kKeyCount];

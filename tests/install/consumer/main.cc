@@ -1,9 +1,14 @@
-// Built against an installed tree only: one record, whose text must come back intact.
+// Built against an installed tree only: records through the macros and LogMessage, whose text
+// must come back intact.
 #include <plumix_log.h>
 
+static_assert(__cplusplus >= 201703L, "linking plumix_log raises a consumer to C++17");
+
+namespace plog = vendor::korvane::zunt_tools::log;
+
 int main() {
-    using namespace vendor::korvane::zunt_tools;
-    log::LogMessage message(log::INFO, "VELK", "Consumer", "main");
+    PLUMIX_LOG(INFO, "VELK") << "installed";
+    plog::LogMessage message(plog::INFO, "VELK", "Consumer", "main");
     message.stream() << "installed";
     return message.ToString() == "<Consumer::main>installed" ? 0 : 1;
 }

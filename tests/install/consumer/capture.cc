@@ -1,0 +1,69 @@
+// A caller's test built against an installed tree only: records captured in order, captures
+// nested, switches set for a scope and put back, liblog's minimum priority handed back.
+#include <android/log.h>
+#include <plumix_log.h>
+#include <plumix_log_testing.h>
+
+#include <cstdio>
+#include <vector>
+
+namespace plog = vendor::korvane::zunt_tools::log;
+using plog::testing::CapturedRecord;
+using plog::testing::ScopedLogCapture;
+using plog::testing::ScopedProperty;
+using Records = std::vector<CapturedRecord>;
+
+namespace {
+
+int failures = 0;
+
+void Expect(bool holds, const char* what) {
+    if (holds) return;
+    std::fprintf(stderr, "FAIL: %s\n", what);
+    ++failures;
+}
+
+constexpr char kThreshold[] = "vendor.plumix.log.severity";
+
+void Probe(plog::LogSeverity severity) {
+    PLUMIX_LOG(severity, "VELK") << "probe " << severity;
+}
+
+}  // namespace
+
+int main() {
+    __android_log_set_minimum_priority(ANDROID_LOG_WARN);
+    {
+        ScopedLogCapture outer;
+        {
+            ScopedProperty verbose(kThreshold, "0");
+            Expect(verbose.IsSet(), "the property is set");
+            {
+                ScopedProperty warnings(kThreshold, "3");
+                Probe(plog::VERBOSE);  // below 3: dropped
+            }
+            Probe(plog::VERBOSE);  // 0 is back
+            Probe(plog::ERROR);
+            Expect(outer.Records() == Records{{ANDROID_LOG_VERBOSE, "VELK", "<Probe>probe 0"},
+                                              {ANDROID_LOG_ERROR, "VELK", "<Probe>probe 4"}},
+                   "records come in order, under the value in force");
+            outer.Clear();
+            {
+                ScopedLogCapture inner;
+                Probe(plog::DEBUG);
+                Expect(inner.Records() == Records{{ANDROID_LOG_DEBUG, "VELK", "<Probe>probe 1"}},
+                       "the inner capture takes the record");
+            }
+            Expect(outer.Records().empty(), "the outer capture sees nothing while inner lives");
+            Probe(plog::INFO);
+            Expect(outer.Records() == Records{{ANDROID_LOG_INFO, "VELK", "<Probe>probe 2"}},
+                   "the outer capture is back in force");
+            outer.Clear();
+        }
+        Probe(plog::DEBUG);  // the default threshold, 2, is back: the property reads as absent
+        Expect(outer.Records().empty(), "the property's absence is put back");
+    }
+    Expect(__android_log_get_minimum_priority() == ANDROID_LOG_WARN,
+           "liblog's minimum priority is handed back");
+    return failures == 0 ? 0 : 1;
+}
