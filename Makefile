@@ -2,7 +2,7 @@
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps build demo unit test device-check asan tsan memcheck fuzz fuzz-check bench clean \
+.PHONY: all deps configure build demo unit test device-check asan tsan memcheck fuzz fuzz-check bench clean \
 	format format-check
 
 all: build
@@ -10,11 +10,15 @@ all: build
 deps:
 	@./scripts/install-deps.sh
 
-build: deps
+configure: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-demo: build
+# The library and the tool alone: the show needs nothing of the suite.
+demo: configure
+	cmake --build $(BUILD_DIR) -j $(JOBS) --target plumix_log plumix-log
 	@./scripts/demo.sh $(BUILD_DIR)/tools/plumix-log
 
 # The plain suite alone: the quick check while working.
@@ -62,8 +66,9 @@ bench: deps
 		--benchmark_out=$(BENCH_DIR)/bench.json > $(BENCH_DIR)/bench.txt
 	@python3 bench/report.py $(BENCH_DIR)/bench.json
 
+# Every build directory a target here makes, the scripts' included.
 clean:
-	rm -rf $(BUILD_DIR) build-m32 build-asan build-tsan build-memcheck build-fuzz
+	rm -rf $(BUILD_DIR) build-m32 build-asan build-tsan build-memcheck build-fuzz $(BENCH_DIR)
 
 # Every C++ source of the tree; a build directory below these folders is skipped.
 CXX_FILES = $(shell find include src testing tools tests bench -type d -name 'build*' -prune -o -type f \
