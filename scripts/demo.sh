@@ -34,5 +34,5 @@ rm -f "${TMPDIR:-/tmp}/plumix-demo.bin"
 step "the switches as the library reads them: QUIB is not among the enabled modules"
 run --status
 
-step "the mask that adds QUIB to those in force, and the command that sets it"
+step "the mask that adds QUIB to those in force, and how to set it here (on a device: setprop)"
 run --mask +QUIB

@@ -1,7 +1,7 @@
 // plumix-log: writes records through libplumix_log from shell scripts, and shows operators the
 // switches that decide whether records are written.
 //
-//   plumix-log -t MODULE [-p v|d|i|w|e|c|f] [-c CLASS] [-f FUNC] [MESSAGE...]
+//   plumix-log -t MODULE [-p PRIORITY] [-c CLASS] [-f FUNC] [MESSAGE...]
 //   plumix-log --dump -t MODULE [-f FUNC] [FILE]
 //   plumix-log --status [--porcelain]
 //   plumix-log --mask MODULE... | --mask +MODULE|-MODULE...
@@ -16,7 +16,6 @@
 #include <android-base/properties.h>
 #endif
 
-#include <getopt.h>
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -29,6 +28,8 @@
 #include <string>
 #include <vector>
 
+#include "options.h"
+#include "setting.h"
 #include "switch_commands.h"
 #include "usage.h"
 
@@ -38,37 +39,20 @@ using plumix_tool::UsageError;
 namespace {
 
 void PrintUsage() {
-    std::cout
-            << "usage: plumix-log -t MODULE [-p v|d|i|w|e|c|f] [-c CLASS] [-f FUNC] [MESSAGE...]\n"
-               "       plumix-log --dump -t MODULE [-f FUNC] [FILE]\n"
-               "       plumix-log --status [--porcelain]\n"
-               "       plumix-log --mask MODULE...          mask enabling exactly these modules\n"
-               "       plumix-log --mask +MODULE -MODULE... the mask in force, changed\n"
-               "       plumix-log --explain -t MODULE [-p P] [-c CLASS] [-f FUNC] [MESSAGE...]\n"
-               "                  would this record be written now, and if not, why\n"
-               "--mask takes every argument after it as a module name, so it comes last.\n"
+    std::cout << "usage: plumix-log -t MODULE [-p PRIORITY] [-c CLASS] [-f FUNC] [MESSAGE...]\n"
+                 "       plumix-log --dump -t MODULE [-f FUNC] [FILE]\n"
+                 "       plumix-log --status [--porcelain]\n"
+                 "       plumix-log --mask MODULE...          mask enabling exactly these modules\n"
+                 "       plumix-log --mask +MODULE -MODULE... the mask in force, changed\n"
+                 "       plumix-log --explain -t MODULE [-p P] [-c CLASS] [-f FUNC] [MESSAGE...]\n"
+                 "                  would this record be written now, and if not, why\n"
+                 "PRIORITY is a letter, v d i w e c f, or a name, verbose debug ... fatal, in\n"
+                 "either case.\n"
+                 "--mask takes every argument after it as a module name, so it comes last.\n"
 #ifndef __ANDROID__
-               "--set KEY=VALUE sets a property first (repeatable)\n"
+                 "--set KEY=VALUE sets a property first (repeatable)\n"
 #endif
             ;
-}
-
-bool ParsePriority(const char* text, log::LogSeverity* severity) {
-    static constexpr struct {
-        char letter;
-        log::LogSeverity severity;
-    } kPriorities[] = {
-            {'v', log::VERBOSE}, {'d', log::DEBUG},    {'i', log::INFO},  {'w', log::WARNING},
-            {'e', log::ERROR},   {'c', log::CRITICAL}, {'f', log::FATAL},
-    };
-    if (std::strlen(text) != 1) return false;
-    for (const auto& p : kPriorities) {
-        if (p.letter == text[0]) {
-            *severity = p.severity;
-            return true;
-        }
-    }
-    return false;
 }
 
 // Reads all of FILE ("-" for standard input) into bytes. Input larger than one DUMPLOG call can
@@ -136,110 +120,36 @@ int LogLines(log::LogSeverity severity, const std::string& module, const std::st
     return 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    enum {
-        kSetOption = 256,
-        kDumpOption,
-        kStatusOption,
-        kPorcelainOption,
-        kMaskOption,
-        kExplainOption
-    };
-    static const option kOptions[] = {
-            {"dump", no_argument, nullptr, kDumpOption},
-            {"status", no_argument, nullptr, kStatusOption},
-            {"porcelain", no_argument, nullptr, kPorcelainOption},
-            {"mask", no_argument, nullptr, kMaskOption},
-            {"explain", no_argument, nullptr, kExplainOption},
 #ifndef __ANDROID__
-            {"set", required_argument, nullptr, kSetOption},
-#endif
-            {"help", no_argument, nullptr, 'h'},
-            {nullptr, 0, nullptr, 0},
-    };
-
-    std::string module, class_name, func_name;
-    bool has_module = false, porcelain = false;
-    int mode = 0;  // one of the mode options, or 0 for writing a record
-    log::LogSeverity severity = log::INFO;
-    opterr = 0;
-    // --mask ends the options: what follows are module names, and "-ORNE" is one of them.
-    for (int opt; mode != kMaskOption &&
-                  (opt = getopt_long(argc, argv, "+:t:p:c:f:h", kOptions, nullptr)) != -1;) {
-        switch (opt) {
-            case 't':
-                module = optarg;
-                has_module = true;
-                break;
-            case 'p':
-                if (!ParsePriority(optarg, &severity)) {
-                    return UsageError(std::string("unknown priority '") + optarg +
-                                      "' (use v, d, i, w, e, c or f)");
-                }
-                break;
-            case 'c':
-                class_name = optarg;
-                break;
-            case 'f':
-                func_name = optarg;
-                break;
-            case kDumpOption:
-            case kStatusOption:
-            case kMaskOption:
-            case kExplainOption:
-                if (mode != 0 && mode != opt) {
-                    return UsageError("--dump, --status, --mask and --explain do not combine");
-                }
-                mode = opt;
-                break;
-            case kPorcelainOption:
-                porcelain = true;
-                break;
-#ifndef __ANDROID__
-            case kSetOption: {
-                const char* equals = std::strchr(optarg, '=');
-                if (equals == nullptr || equals == optarg) {
-                    return UsageError(std::string("--set needs KEY=VALUE, got '") + optarg + "'");
-                }
-                android::base::SetProperty(std::string(optarg, equals - optarg), equals + 1);
-                break;
-            }
-#endif
-            case 'h':
-                PrintUsage();
-                return 0;
-            case ':':
-                return UsageError(std::string("missing value for ") + argv[optind - 1]);
-            default:
-                return UsageError(optopt != 0 && optopt < 256
-                                          ? std::string("unknown option: -") +
-                                                    static_cast<char>(optopt)
-                                          : std::string("unknown option: ") + argv[optind - 1]);
+// A host has no property service: --set fills the process's own, which the library reads. Any
+// key is set, but one a slip away from a switch's is named, since it changes nothing.
+void ApplySettings(const plumix_tool::Options& options) {
+    for (const auto& [key, value] : options.settings) {
+        const std::string meant = plumix_tool::MeantSwitchKey(key);
+        if (!meant.empty()) {
+            std::cerr << "plumix-log: warning: " << key << " is no switch of the library; did "
+                      << "you mean " << meant << "? (set as given)\n";
         }
+        android::base::SetProperty(key, value);
     }
-    if (porcelain && mode != kStatusOption) return UsageError("--porcelain goes with --status");
+}
+#endif
 
-    if (mode == kStatusOption) {
-        if (optind < argc) return UsageError("--status takes no arguments");
-        return plumix_tool::RunStatus(porcelain);
-    }
-    if (mode == kMaskOption) {
-        return plumix_tool::RunMask(std::vector<std::string>(argv + optind, argv + argc));
-    }
+int Run(const plumix_tool::Options& options) {
+    using plumix_tool::Command;
+    const std::vector<std::string>& operands = options.operands;
+    if (options.command == Command::kStatus) return plumix_tool::RunStatus(options.porcelain);
+    if (options.command == Command::kMask) return plumix_tool::RunMask(operands);
 
 #ifndef __ANDROID__
     // A host liblog hides records below INFO on its own; let the library's gate alone decide.
     __android_log_set_minimum_priority(ANDROID_LOG_VERBOSE);
 #endif
 
-    if (!has_module) {
-        return UsageError("missing -t MODULE");
-    }
-    if (mode == kDumpOption) {
-        if (argc - optind > 1) return UsageError("--dump takes at most one FILE");
-        const std::string path = optind < argc ? argv[optind] : "-";
+    const std::string& module = *options.module;
+    const std::string& func_name = options.func_name;
+    if (options.command == Command::kDump) {
+        const std::string path = operands.empty() ? "-" : operands[0];
         std::string bytes, error;
         if (!ReadDumpInput(path, &bytes, &error)) {
             std::cerr << "plumix-log: " << error << "\n";
@@ -255,18 +165,38 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    const log::LogSeverity severity = options.severity.value_or(log::INFO);
+    const std::string class_name = options.class_name.value_or("");
     std::string message;
-    for (int i = optind; i < argc; ++i) {
-        if (i > optind) message += ' ';
-        message += argv[i];
+    for (size_t i = 0; i < operands.size(); ++i) {
+        if (i > 0) message += ' ';
+        message += operands[i];
     }
     // Without MESSAGE the record explained is the header alone: standard input is not read.
-    if (mode == kExplainOption) {
+    if (options.command == Command::kExplain) {
         return plumix_tool::RunExplain(severity, module, class_name, func_name, message);
     }
-    if (optind < argc) {
+    if (!operands.empty()) {
         log::LogMessage(severity, module, class_name, func_name).stream() << message;
         return 0;
     }
     return LogLines(severity, module, class_name, func_name);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    plumix_tool::Options options;
+    std::string error;
+    if (!plumix_tool::ParseOptions(argc, argv, &options, &error)) return UsageError(error);
+    if (options.help) {
+        PrintUsage();
+        return 0;
+    }
+    const std::string problem = plumix_tool::UsageProblem(options);
+    if (!problem.empty()) return UsageError(problem);
+#ifndef __ANDROID__
+    ApplySettings(options);
+#endif
+    return Run(options);
 }

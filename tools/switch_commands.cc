@@ -10,6 +10,7 @@
 #include "gate.h"
 #include "log_controller.h"
 #include "saturated_length.h"
+#include "setting.h"
 #include "switch_view.h"
 #include "switches.h"
 #include "usage.h"
@@ -125,8 +126,8 @@ int RunMask(const std::vector<std::string>& names) {
     // Only the table's bits, none of them the sign bit: the value always reads back as it is.
     int64_t mask = 0;
     for (const Category* category : enabled) mask |= int64_t{1} << category->bit;
-    std::cout << MaskText(mask) << "\nsetprop " << log::GetProperties().category.key << ' '
-              << MaskText(mask) << '\n';
+    std::cout << MaskText(mask) << '\n'
+              << SettingCommand(log::GetProperties().category.key, MaskText(mask)) << '\n';
     return 0;
 }
 
@@ -137,15 +138,16 @@ int RunExplain(log::LogSeverity severity, const std::string& module, const std::
     // The same questions in the same order as a record's destructor asks them.
     switch (log::CheckGate(controller, severity, module)) {
         case log::GateResult::kLoggingOff:
-            std::cout << "dropped: logging is off: " << Setting(ViewLoggingOn()) << "; setprop "
-                      << log::GetProperties().on.key << " 1\n";
+            std::cout << "dropped: logging is off: " << Setting(ViewLoggingOn()) << "; "
+                      << SettingCommand(log::GetProperties().on.key, "1") << "\n";
             return 1;
         case log::GateResult::kModuleNotEnabled:
             return ExplainModuleNotEnabled(module);
         case log::GateResult::kBelowThreshold:
             std::cout << "dropped: " << SeverityName(severity) << " is below the threshold "
-                      << Setting(ViewThreshold()) << "; setprop "
-                      << log::GetProperties().severity.key << ' ' << severity << "\n";
+                      << Setting(ViewThreshold()) << "; "
+                      << SettingCommand(log::GetProperties().severity.key, std::to_string(severity))
+                      << "\n";
             return 1;
         case log::GateResult::kPass:
             break;
@@ -154,8 +156,9 @@ int RunExplain(log::LogSeverity severity, const std::string& module, const std::
     const int length = log::SaturatedLength(text.size());
     if (!controller.logSize(length)) {
         std::cout << "dropped: the record is " << length << " characters, not shorter than "
-                  << Setting(ViewBufferSize()) << "; setprop "
-                  << log::GetProperties().buffer_size.key << ' ' << length + int64_t{1}
+                  << Setting(ViewBufferSize()) << "; "
+                  << SettingCommand(log::GetProperties().buffer_size.key,
+                                    std::to_string(length + int64_t{1}))
                   << " (or 0 for no limit)\n";
         return 1;
     }

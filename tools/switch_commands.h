@@ -12,8 +12,8 @@ namespace plumix_tool {
 // Five lines, one per property, column-aligned; porcelain prints key=value-in-force lines.
 int RunStatus(bool porcelain);
 
-// Prints the category mask enabling exactly the named modules and the setprop command that sets
-// it. Names with + or - change the mask in force instead; the two kinds do not mix.
+// Prints the category mask enabling exactly the named modules and how to set it (SettingCommand).
+// Names with + or - change the mask in force instead; the two kinds do not mix.
 int RunMask(const std::vector<std::string>& names);
 
 // Says whether this record would be written now, and if not, which switch drops it and how to

@@ -51,6 +51,18 @@ expect 2 '^plumix-log: --dump takes at most one FILE' --dump -t VELK "$scratch/b
 expect 2 '^plumix-log: --porcelain goes with --status' --porcelain -t VELK x
 expect 1 '^plumix-log: standard input: ' -t VELK <&-
 
+# Slips caught: a priority in another case or spelled out, options that --dump or --mask would
+# drop or misread.
+for priority in v:V V:V verbose:V VERBOSE:V d:D D:D debug:D DEBUG:D Debug:D w:W warning:W \
+    critical:E C:E f:F FATAL:F; do
+    expect 0 " ${priority#*:} .*<>x$" --set vendor.plumix.log.severity=0 -t VELK -p "${priority%:*}" x
+done
+expect 2 "^plumix-log: unknown priority 'deb'" -t VELK -p deb x
+expect 2 '^plumix-log: -c does not go with --dump' --dump -t VELK -c Hal "$scratch/bytes"
+expect 2 '^plumix-log: -p does not go with --dump' --dump -t VELK -p d "$scratch/bytes"
+expect 2 '^plumix-log: option --status after --mask: ' --mask VELK --status
+expect 2 '^plumix-log: option -t after --mask: ' --mask +QUIB -t VELK
+
 key=vendor.plumix.log
 expect_out 0 "^$key.on +unset +1 \(default\) +logging on$" --status
 expect_out 0 "^$key.catgory +unset +0x01011 \(default\) +enables VELK ORNE FENRO$" --status
@@ -68,6 +80,26 @@ expect_out 0 "^$key.catgory +0x8000000000000000 +0x01011 \(malformed" \
 expect_out 0 "^$key.catgory=-0x1$" --set $key.catgory=-1 --status --porcelain
 expect_out 0 "^vendor.plumix.dumplog.on=yes$" --set vendor.plumix.dumplog.on=yes --status --porcelain
 
+# expect_set_warning KEY MEANT: --set of KEY warns naming the switch's key MEANT, set all the same,
+# or, with MEANT empty, sets KEY without a word.
+expect_set_warning() {
+    local expected=""
+    [ -n "$2" ] && expected="plumix-log: warning: $1 is no switch of the library; did you mean $2? (set as given)"
+    "$tool" --set "$1=1" --status >/dev/null 2>"$scratch/err"
+    if [ "$(cat "$scratch/err")" != "$expected" ]; then
+        echo "FAIL: --set $1=1 warned: '$(cat "$scratch/err")', expected: '$expected'"
+        failures=$((failures + 1))
+    fi
+}
+expect_set_warning $key.category $key.catgory
+expect_set_warning $key.sevreity $key.severity
+expect_set_warning $key.severty $key.severity
+expect_set_warning $key.buffer.sise $key.buffer.size
+expect_set_warning vendor.plumix.dumplog.om vendor.plumix.dumplog.on
+expect_set_warning $key.catgory ""
+expect_set_warning $key.on ""
+expect_set_warning vendor.other.key ""
+
 # Every mask --mask prints must enable exactly the modules asked for when a real record meets it.
 modules="VELK ORNE QUIB FENRO HULM PLUMIX JSON-VELK JSON-ORNE JSON-FENRO JSON-QUIB"
 # check_mask MASK-IN-FORCE EXPECTED-MODULES ARGS...
@@ -77,7 +109,7 @@ check_mask() {
     "$tool" --set $key.catgory="$in_force" --mask "$@" >"$scratch/out" 2>"$scratch/err"
     local mask
     mask=$(head -n 1 "$scratch/out")
-    if ! grep -qx "setprop $key.catgory $mask" "$scratch/out"; then
+    if ! grep -qx -- "--set $key.catgory=$mask" "$scratch/out"; then
         echo "FAIL: --mask $* printed:"
         cat "$scratch/out" "$scratch/err"
         failures=$((failures + 1))
@@ -128,20 +160,20 @@ check_explain() {
 # The module name doubles as what to look for in the log, so each case uses its own case.
 check_explain 0 '^written: INFO record of Velk, 21 characters: <Hal::run>hello world$' \
     -- -t Velk -c Hal -f run hello world
-check_explain 1 "^dropped: logging is off: $key.on = 0; setprop $key.on 1$" \
+check_explain 1 "^dropped: logging is off: $key.on = 0; --set $key.on=1$" \
     --set $key.on=0 -- -t VELk -p e x
 # Off outranks every other reason, even when the module is not enabled either.
-check_explain 1 "^dropped: logging is off: $key.on = 0; setprop $key.on 1$" \
+check_explain 1 "^dropped: logging is off: $key.on = 0; --set $key.on=1$" \
     --set $key.on=0 -- -t QuIB x
 check_explain 1 "^dropped: module QUIB is not enabled by $key.catgory = 0x01011 \(default\); plumix-log --mask \+QUIB$" \
     -- -t qUIB x
 check_explain 1 "^dropped: module BOGUS has no digit" -- -t BOGUS x
 check_explain 0 '^written: ERROR record of BOGUs' -- -t BOGUs -p e x
-check_explain 1 "^dropped: DEBUG is below the threshold $key.severity = 2 \(default\); setprop $key.severity 1$" \
+check_explain 1 "^dropped: DEBUG is below the threshold $key.severity = 2 \(default\); --set $key.severity=1$" \
     -- -t vELK -p d x
 check_explain 0 '^written: VERBOSE' --set $key.severity=-9 -- -t veLK -p v x
 # "<run>123456" is 11 characters: dropped at 11, written at 12.
-check_explain 1 "^dropped: the record is 11 characters, not shorter than $key.buffer.size = 11; setprop $key.buffer.size 12" \
+check_explain 1 "^dropped: the record is 11 characters, not shorter than $key.buffer.size = 11; --set $key.buffer.size=12" \
     --set $key.buffer.size=11 -- -t VelK -f run 123456
 check_explain 0 '^written: .*11 characters' --set $key.buffer.size=12 -- -t VeLK -f run 123456
 check_explain 1 "^dropped: the record is 3 characters, not shorter than $key.buffer.size = -1;" \

@@ -1,0 +1,175 @@
+#include "options.h"
+
+#include <getopt.h>
+
+#include <cctype>
+#include <cstring>
+
+#include "switch_view.h"
+#include "switches.h"
+
+namespace plumix_tool {
+namespace {
+
+namespace log = vendor::korvane::zunt_tools::log;
+
+constexpr char kShortOptions[] = "t:p:c:f:h";
+
+bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// A severity's name or its first letter, in either case: the names' first letters differ.
+std::optional<log::LogSeverity> ParsePriority(const std::string& text) {
+    for (int severity = log::VERBOSE; severity <= log::FATAL; ++severity) {
+        const std::string name = SeverityName(severity);
+        if (EqualsIgnoringCase(text, name) || EqualsIgnoringCase(text, name.substr(0, 1))) {
+            return static_cast<log::LogSeverity>(severity);
+        }
+    }
+    return std::nullopt;
+}
+
+// An argument after --mask that was meant as one of the tool's options: "-ORNE" is a module
+// change, "-t" and "--status" are not.
+bool IsMisplacedOption(const std::string& argument) {
+    if (argument.compare(0, 2, "--") == 0) return true;
+    return argument.size() >= 2 && argument[0] == '-' && argument[1] != ':' &&
+           std::strchr(kShortOptions, argument[1]) != nullptr &&
+           log::FindCategory(argument.substr(1)) == nullptr;
+}
+
+}  // namespace
+
+bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
+    enum {
+        kSetOption = 256,
+        kDumpOption,
+        kStatusOption,
+        kPorcelainOption,
+        kMaskOption,
+        kExplainOption
+    };
+    static const option kLongOptions[] = {
+            {"dump", no_argument, nullptr, kDumpOption},
+            {"status", no_argument, nullptr, kStatusOption},
+            {"porcelain", no_argument, nullptr, kPorcelainOption},
+            {"mask", no_argument, nullptr, kMaskOption},
+            {"explain", no_argument, nullptr, kExplainOption},
+#ifndef __ANDROID__
+            {"set", required_argument, nullptr, kSetOption},
+#endif
+            {"help", no_argument, nullptr, 'h'},
+            {nullptr, 0, nullptr, 0},
+    };
+    // + stops at the first operand, : reports a missing value apart from an unknown option.
+    const std::string short_options = std::string("+:") + kShortOptions;
+    const auto set_command = [&](Command command) {
+        if (options->command != Command::kWrite && options->command != command) {
+            *error = "--dump, --status, --mask and --explain do not combine";
+            return false;
+        }
+        options->command = command;
+        return true;
+    };
+
+    opterr = 0;
+    optind = 1;
+    // --mask ends the options: what follows are module names, and "-ORNE" is one of them.
+    for (int opt;
+         options->command != Command::kMask &&
+         (opt = getopt_long(argc, argv, short_options.c_str(), kLongOptions, nullptr)) != -1;) {
+        switch (opt) {
+            case 't':
+                options->module = optarg;
+                break;
+            case 'p':
+                options->severity = ParsePriority(optarg);
+                if (!options->severity) {
+                    *error =
+                            std::string("unknown priority '") + optarg +
+                            "' (use v, d, i, w, e, c or f, or the severity's name, in either case)";
+                    return false;
+                }
+                break;
+            case 'c':
+                options->class_name = optarg;
+                break;
+            case 'f':
+                options->func_name = optarg;
+                break;
+            case kDumpOption:
+                if (!set_command(Command::kDump)) return false;
+                break;
+            case kStatusOption:
+                if (!set_command(Command::kStatus)) return false;
+                break;
+            case kMaskOption:
+                if (!set_command(Command::kMask)) return false;
+                break;
+            case kExplainOption:
+                if (!set_command(Command::kExplain)) return false;
+                break;
+            case kPorcelainOption:
+                options->porcelain = true;
+                break;
+            case kSetOption: {
+                const char* equals = std::strchr(optarg, '=');
+                if (equals == nullptr || equals == optarg) {
+                    *error = std::string("--set needs KEY=VALUE, got '") + optarg + "'";
+                    return false;
+                }
+                options->settings.emplace_back(std::string(optarg, equals - optarg), equals + 1);
+                break;
+            }
+            case 'h':
+                options->help = true;
+                return true;
+            case ':':
+                *error = std::string("missing value for ") + argv[optind - 1];
+                return false;
+            default:
+                *error = optopt != 0 && optopt < 256
+                                 ? std::string("unknown option: -") + static_cast<char>(optopt)
+                                 : std::string("unknown option: ") + argv[optind - 1];
+                return false;
+        }
+    }
+    options->operands.assign(argv + optind, argv + argc);
+    return true;
+}
+
+std::string UsageProblem(const Options& options) {
+    if (options.porcelain && options.command != Command::kStatus) {
+        return "--porcelain goes with --status";
+    }
+    switch (options.command) {
+        case Command::kStatus:
+            if (!options.operands.empty()) return "--status takes no arguments";
+            return "";
+        case Command::kMask:
+            for (const std::string& name : options.operands) {
+                if (IsMisplacedOption(name)) {
+                    return "option " + name + " after --mask: every argument after --mask is " +
+                           "a module name, so options go before it";
+                }
+            }
+            return "";
+        case Command::kDump:
+            // A dump's records have their own priorities and the header <FUNC>.
+            if (options.severity) return "-p does not go with --dump";
+            if (options.class_name) return "-c does not go with --dump";
+            if (options.operands.size() > 1) return "--dump takes at most one FILE";
+            break;
+        case Command::kWrite:
+        case Command::kExplain:
+            break;
+    }
+    if (!options.module) return "missing -t MODULE";
+    return "";
+}
+
+}  // namespace plumix_tool
