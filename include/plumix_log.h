@@ -28,8 +28,8 @@
  * Records of severity ERROR and above bypass the module and severity filters, never the on switch.
  * Properties are read afresh for every record, so a change takes effect with the next one.
  *
- *   using namespace vendor::korvane::zunt_tools;
- *   log::LogMessage record(log::INFO, "VELK", "Hal", "run");
+ *   namespace plog = vendor::korvane::zunt_tools::log;  // not a using-directive: log() of <cmath>
+ *   plog::LogMessage record(plog::INFO, "VELK", "Hal", "run");
  *   for (int id : ids) record.stream() << ' ' << id;
  *
  * Every declaration below is part of the library's binary interface: callers built against this
