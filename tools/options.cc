@@ -45,20 +45,17 @@ bool IsMisplacedOption(const std::string& argument) {
 }  // namespace
 
 bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
-    enum {
-        kSetOption = 256,
-        kDumpOption,
-        kStatusOption,
-        kPorcelainOption,
-        kMaskOption,
-        kExplainOption
+    // A command's option returns kCommandOption plus the command.
+    enum { kSetOption = 256, kPorcelainOption, kCommandOption };
+    const auto command_option = [](Command command) {
+        return kCommandOption + static_cast<int>(command);
     };
-    static const option kLongOptions[] = {
-            {"dump", no_argument, nullptr, kDumpOption},
-            {"status", no_argument, nullptr, kStatusOption},
+    const option long_options[] = {
+            {"dump", no_argument, nullptr, command_option(Command::kDump)},
+            {"status", no_argument, nullptr, command_option(Command::kStatus)},
             {"porcelain", no_argument, nullptr, kPorcelainOption},
-            {"mask", no_argument, nullptr, kMaskOption},
-            {"explain", no_argument, nullptr, kExplainOption},
+            {"mask", no_argument, nullptr, command_option(Command::kMask)},
+            {"explain", no_argument, nullptr, command_option(Command::kExplain)},
 #ifndef __ANDROID__
             {"set", required_argument, nullptr, kSetOption},
 #endif
@@ -67,21 +64,13 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
     };
     // + stops at the first operand, : reports a missing value apart from an unknown option.
     const std::string short_options = std::string("+:") + kShortOptions;
-    const auto set_command = [&](Command command) {
-        if (options->command != Command::kWrite && options->command != command) {
-            *error = "--dump, --status, --mask and --explain do not combine";
-            return false;
-        }
-        options->command = command;
-        return true;
-    };
 
     opterr = 0;
     optind = 1;
     // --mask ends the options: what follows are module names, and "-ORNE" is one of them.
     for (int opt;
          options->command != Command::kMask &&
-         (opt = getopt_long(argc, argv, short_options.c_str(), kLongOptions, nullptr)) != -1;) {
+         (opt = getopt_long(argc, argv, short_options.c_str(), long_options, nullptr)) != -1;) {
         switch (opt) {
             case 't':
                 options->module = optarg;
@@ -100,18 +89,6 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
                 break;
             case 'f':
                 options->func_name = optarg;
-                break;
-            case kDumpOption:
-                if (!set_command(Command::kDump)) return false;
-                break;
-            case kStatusOption:
-                if (!set_command(Command::kStatus)) return false;
-                break;
-            case kMaskOption:
-                if (!set_command(Command::kMask)) return false;
-                break;
-            case kExplainOption:
-                if (!set_command(Command::kExplain)) return false;
                 break;
             case kPorcelainOption:
                 options->porcelain = true;
@@ -132,6 +109,15 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
                 *error = std::string("missing value for ") + argv[optind - 1];
                 return false;
             default:
+                if (opt >= kCommandOption) {
+                    const auto command = static_cast<Command>(opt - kCommandOption);
+                    if (options->command != Command::kWrite && options->command != command) {
+                        *error = "--dump, --status, --mask and --explain do not combine";
+                        return false;
+                    }
+                    options->command = command;
+                    break;
+                }
                 *error = optopt != 0 && optopt < 256
                                  ? std::string("unknown option: -") + static_cast<char>(optopt)
                                  : std::string("unknown option: ") + argv[optind - 1];
