@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "../src/controller/saturated_length.h"
+#include "../src/switches/saturated_length.h"
 #include "log_capture.h"
 
 namespace {

@@ -6,7 +6,6 @@
 #include <cctype>
 #include <cstring>
 
-#include "switch_view.h"
 #include "switches.h"
 
 namespace plumix_tool {
@@ -26,7 +25,7 @@ bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
 // A severity's name or its first letter, in either case: the names' first letters differ.
 std::optional<log::LogSeverity> ParsePriority(const std::string& text) {
     for (int severity = log::VERBOSE; severity <= log::FATAL; ++severity) {
-        const std::string name = SeverityName(severity);
+        const std::string name = log::SeverityName(severity);
         if (EqualsIgnoringCase(text, name) || EqualsIgnoringCase(text, name.substr(0, 1))) {
             return static_cast<log::LogSeverity>(severity);
         }

@@ -1,6 +1,6 @@
 #include "setting.h"
 
-#include <initializer_list>
+#include <vector>
 
 #include "switches.h"
 
@@ -37,15 +37,13 @@ std::string SettingCommand(const std::string& key, const std::string& value) {
 }
 
 std::string MeantSwitchKey(const std::string& key) {
-    const log::Properties& properties = log::GetProperties();
-    const std::initializer_list<const log::Property*> switches = {
-            &properties.on, &properties.severity, &properties.buffer_size, &properties.category,
-            &properties.dump_on};
-    for (const log::Property* property : switches) {
-        if (key == property->key) return "";
+    std::vector<std::string> keys;
+    log::ForEachSwitch([&](const auto& s) { keys.push_back(s.key); });
+    for (const std::string& switch_key : keys) {
+        if (key == switch_key) return "";
     }
-    for (const log::Property* property : switches) {
-        if (IsOneEditApart(key, property->key)) return property->key;
+    for (const std::string& switch_key : keys) {
+        if (IsOneEditApart(key, switch_key)) return switch_key;
     }
     return "";
 }

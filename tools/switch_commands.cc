@@ -7,10 +7,9 @@
 #include <iostream>
 #include <set>
 
-#include "gate.h"
-#include "log_controller.h"
 #include "saturated_length.h"
 #include "setting.h"
+#include "switch_questions.h"
 #include "switch_view.h"
 #include "switches.h"
 #include "usage.h"
@@ -28,10 +27,6 @@ void WarnIfPropertiesHidden() {
                      "properties\n";
     }
 #endif
-}
-
-std::vector<SwitchView> ViewAll() {
-    return {ViewLoggingOn(), ViewThreshold(), ViewCategoryMask(), ViewBufferSize(), ViewDumps()};
 }
 
 std::string InForceColumn(const SwitchView& view) {
@@ -56,16 +51,22 @@ std::string RecordText(const std::string& module, const std::string& class_name,
     return record.ToString();
 }
 
+// Every module of the table, in the order of their digits: those a mask with every bit set enables.
+std::string KnownModules() {
+    return log::EnabledModules(-1);
+}
+
 int ExplainModuleNotEnabled(const std::string& module) {
-    const Category* category = log::FindCategory(module);
+    const log::Category* category = log::FindCategory(module);
     if (category == nullptr) {
         std::cout << "dropped: module " << Printable(module) << " has no digit in "
-                  << ViewCategoryMask().key << ", so no mask enables it; only ERROR and above "
+                  << log::kCategoryMask.key << ", so no mask enables it; only ERROR and above "
                   << "are written for it (known modules: " << KnownModules() << ")\n";
         return 1;
     }
     std::cout << "dropped: module " << category->name << " is not enabled by "
-              << Setting(ViewCategoryMask()) << "; plumix-log --mask +" << category->name << "\n";
+              << Setting(View(log::kCategoryMask)) << "; plumix-log --mask +" << category->name
+              << "\n";
     return 1;
 }
 
@@ -104,16 +105,17 @@ int RunMask(const std::vector<std::string>& names) {
     }
     if (relative != 0) WarnIfPropertiesHidden();
 
-    std::set<const Category*> enabled;
+    std::set<const log::Category*> enabled;
     if (relative != 0) {
-        const int64_t mask = log::CategoryMaskIn(log::GetProperties().category.Read());
-        for (const Category& category : log::kCategoryTable) {
-            if (log::MaskEnables(mask, std::string(category.name))) enabled.insert(&category);
+        const log::CategorySet in_force =
+                log::EnabledCategories(log::kCategoryMask.ValueOf(RawText(log::kCategoryMask)));
+        for (const log::Category& category : log::kCategoryTable) {
+            if (log::IsEnabledIn(in_force, std::string(category.name))) enabled.insert(&category);
         }
     }
     for (const std::string& name : names) {
         const bool add = name[0] != '-';
-        const Category* category = log::FindCategory(relative != 0 ? name.substr(1) : name);
+        const log::Category* category = log::FindCategory(relative != 0 ? name.substr(1) : name);
         if (category == nullptr) {
             return UsageError("unknown module '" + name + "' (known: " + KnownModules() + ")");
         }
@@ -125,45 +127,42 @@ int RunMask(const std::vector<std::string>& names) {
     }
     // Only the table's bits, none of them the sign bit: the value always reads back as it is.
     int64_t mask = 0;
-    for (const Category* category : enabled) mask |= int64_t{1} << category->bit;
-    std::cout << MaskText(mask) << '\n'
-              << SettingCommand(log::GetProperties().category.key, MaskText(mask)) << '\n';
+    for (const log::Category* category : enabled) mask |= int64_t{1} << category->bit;
+    std::cout << log::MaskNotation(mask) << '\n'
+              << SettingCommand(log::kCategoryMask.key, log::MaskNotation(mask)) << '\n';
     return 0;
 }
 
 int RunExplain(log::LogSeverity severity, const std::string& module, const std::string& class_name,
                const std::string& func_name, const std::string& message) {
     WarnIfPropertiesHidden();
-    log::LogController& controller = log::LogController::Instance();
     // The same questions in the same order as a record's destructor asks them.
-    switch (log::CheckGate(controller, severity, module)) {
-        case log::GateResult::kLoggingOff:
-            std::cout << "dropped: logging is off: " << Setting(ViewLoggingOn()) << "; "
-                      << SettingCommand(log::GetProperties().on.key, "1") << "\n";
+    switch (log::AskSwitches(severity, module)) {
+        case log::SwitchVerdict::kLoggingOff:
+            std::cout << "dropped: logging is off: " << Setting(View(log::kLoggingOn)) << "; "
+                      << SettingCommand(log::kLoggingOn.key, "1") << "\n";
             return 1;
-        case log::GateResult::kModuleNotEnabled:
+        case log::SwitchVerdict::kModuleNotEnabled:
             return ExplainModuleNotEnabled(module);
-        case log::GateResult::kBelowThreshold:
-            std::cout << "dropped: " << SeverityName(severity) << " is below the threshold "
-                      << Setting(ViewThreshold()) << "; "
-                      << SettingCommand(log::GetProperties().severity.key, std::to_string(severity))
-                      << "\n";
+        case log::SwitchVerdict::kBelowThreshold:
+            std::cout << "dropped: " << log::SeverityName(severity) << " is below the threshold "
+                      << Setting(View(log::kThreshold)) << "; "
+                      << SettingCommand(log::kThreshold.key, std::to_string(severity)) << "\n";
             return 1;
-        case log::GateResult::kPass:
+        case log::SwitchVerdict::kPass:
             break;
     }
     const std::string text = RecordText(module, class_name, func_name, message);
     const int length = log::SaturatedLength(text.size());
-    if (!controller.logSize(length)) {
+    if (!log::IsShortEnough(length)) {
         std::cout << "dropped: the record is " << length << " characters, not shorter than "
-                  << Setting(ViewBufferSize()) << "; "
-                  << SettingCommand(log::GetProperties().buffer_size.key,
-                                    std::to_string(length + int64_t{1}))
+                  << Setting(View(log::kBufferSize)) << "; "
+                  << SettingCommand(log::kBufferSize.key, std::to_string(length + int64_t{1}))
                   << " (or 0 for no limit)\n";
         return 1;
     }
-    std::cout << "written: " << SeverityName(severity) << " record of " << Printable(module) << ", "
-              << length << " characters: " << text << "\n";
+    std::cout << "written: " << log::SeverityName(severity) << " record of " << Printable(module)
+              << ", " << length << " characters: " << text << "\n";
     return 0;
 }
 

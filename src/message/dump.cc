@@ -4,14 +4,15 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "../controller/log_controller.h"
+#include "../switches/switch_questions.h"
 #include "log_write.h"
 #include "render.h"
 
+using vendor::korvane::zunt_tools::log::AreDumpsOnFor;
+using vendor::korvane::zunt_tools::log::BufferSize;
 using vendor::korvane::zunt_tools::log::BytesFittingIn;
 using vendor::korvane::zunt_tools::log::DEBUG;
 using vendor::korvane::zunt_tools::log::INFO;
-using vendor::korvane::zunt_tools::log::LogController;
 using vendor::korvane::zunt_tools::log::LogMessage;
 using vendor::korvane::zunt_tools::log::RecordTextLimit;
 
@@ -43,8 +44,7 @@ extern "C" void DUMPLOG(const std::string& module, const std::string& funcName, 
         return;
     }
     LogMessage(INFO, module, funcName).stream() << "dumplog length is " << length;
-    LogController& controller = LogController::Instance();
-    if (!controller.logDump(module) || length < 0) return;
+    if (!AreDumpsOnFor(module) || length < 0) return;
 
     // Each record is cut to fit the buffer size as it stands when the record is built, so every
     // chunk can pass the length check and the chunks together show the whole buffer.
@@ -52,8 +52,8 @@ extern "C" void DUMPLOG(const std::string& module, const std::string& funcName, 
     const size_t record_limit = RecordTextLimit(module.c_str());
     const auto total = static_cast<size_t>(length);
     for (size_t offset = 0; offset < total;) {
-        const size_t chunk = NextChunk(data + offset, total - offset, header_length,
-                                       controller.getSize(), record_limit);
+        const size_t chunk =
+                NextChunk(data + offset, total - offset, header_length, BufferSize(), record_limit);
         if (chunk == 0) return;
         { LogMessage record(DEBUG, module, funcName, data + offset, static_cast<int>(chunk)); }
         offset += chunk;

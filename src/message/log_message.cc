@@ -8,9 +8,8 @@
 #include <new>
 #include <string_view>
 
-#include "../controller/gate.h"
-#include "../controller/log_controller.h"
-#include "../controller/saturated_length.h"
+#include "../switches/saturated_length.h"
+#include "../switches/switch_questions.h"
 #include "log_write.h"
 #include "render.h"
 
@@ -125,11 +124,10 @@ LogMessage::LogMessage(LogSeverity severity, const std::string& module, const st
 
 LogMessage::~LogMessage() noexcept {
     try {
-        LogController& controller = LogController::Instance();
-        if (CheckGate(controller, severity_, module_) != GateResult::kPass) return;
+        if (AskSwitches(severity_, module_) != SwitchVerdict::kPass) return;
         // Taken once: the length check and the write see the same text.
         const std::string text = stream_.str();
-        if (!controller.logSize(SaturatedLength(text.size()))) return;
+        if (!IsShortEnough(SaturatedLength(text.size()))) return;
         const int priority = AndroidPriority(severity_);
         if (priority == ANDROID_LOG_UNKNOWN) return;
         WriteRecord(priority, module_.c_str(), text.c_str());
@@ -149,7 +147,7 @@ std::string LogMessage::ToString() {
 // The destructor's gate, without a record: what the macros ask before they build one.
 bool IsLoggable(LogSeverity severity, const std::string& module) {
     if (AndroidPriority(severity) == ANDROID_LOG_UNKNOWN) return false;
-    return CheckGate(LogController::Instance(), severity, module) == GateResult::kPass;
+    return AskSwitches(severity, module) == SwitchVerdict::kPass;
 }
 
 }  // namespace log

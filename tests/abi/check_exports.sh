@@ -39,7 +39,7 @@ while read -r name; do
     if [[ $demangled != vendor::korvane::zunt_tools::log::* ]]; then
         fail "exported outside the namespace: $name ($demangled)"
     fi
-    if [[ $demangled =~ LogController|Render|Parse ]]; then
+    if [[ $demangled =~ Switch|Render|Parse ]]; then
         fail "internal code exported: $demangled"
     fi
 done <<<"$exported"

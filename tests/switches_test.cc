@@ -10,8 +10,8 @@
 #include <utility>
 
 #include "log_capture.h"
-#include "log_controller.h"
-#include "property_number.h"
+#include "switch_number.h"
+#include "switch_questions.h"
 
 namespace {
 
@@ -21,53 +21,51 @@ using namespace plumix_test;
 using Modules = std::set<std::string>;
 const Modules kDefaultModules = {"VELK", "ORNE", "FENRO"};
 
-class LogControllerTest : public LogTest {
+class SwitchesTest : public LogTest {
   protected:
     Modules EnabledModules() {
         Modules enabled;
         for (const auto& [name, bit] : kCategories) {
-            if (controller_.logModule(name)) enabled.insert(name);
+            if (IsModuleEnabled(name)) enabled.insert(name);
         }
         return enabled;
     }
-
-    LogController& controller_ = LogController::Instance();
 };
 
-TEST_F(LogControllerTest, OnlyTheTextOneSwitchesLoggingOn) {
+TEST_F(SwitchesTest, OnlyTheTextOneSwitchesLoggingOn) {
     const std::pair<const char*, bool> cases[] = {{"", true},      {"1", true},   {"0", false},
                                                   {"true", false}, {"11", false}, {" 1", false},
                                                   {"1 ", false}};
     for (const auto& [value, on] : cases) {
         SetProperty(kOnKey, value);
-        EXPECT_EQ(controller_.logOn(), on) << '"' << value << '"';
+        EXPECT_EQ(IsLoggingOn(), on) << '"' << value << '"';
     }
 }
 
-TEST_F(LogControllerTest, ThresholdAdmitsItsOwnSeverityAndAbove) {
+TEST_F(SwitchesTest, ThresholdAdmitsItsOwnSeverityAndAbove) {
     const std::pair<const char*, int> cases[] = {{"", 2}, {"0", 0}, {"7", 7}, {"-1", -1}, {"4", 4}};
     for (const auto& [value, lowest] : cases) {
         SetProperty(kSeverityKey, value);
         for (int severity = -1; severity <= 7; ++severity) {
-            EXPECT_EQ(controller_.logSeverity(severity), severity >= lowest)
+            EXPECT_EQ(IsSevereEnough(severity), severity >= lowest)
                     << "threshold " << value << " severity " << severity;
         }
     }
 }
 
-TEST_F(LogControllerTest, SizeAdmitsLengthsStrictlyBelowItAndZeroIsNoLimit) {
+TEST_F(SwitchesTest, SizeAdmitsLengthsStrictlyBelowItAndZeroIsNoLimit) {
     const std::tuple<const char*, int, int, bool> cases[] = {
             {"", 1024, 1023, true}, {"", 1024, 1024, false}, {"10", 10, 0, true},
             {"10", 10, 9, true},    {"10", 10, 10, false},   {"10", 10, 11, false},
             {"0", 0, 0, true},      {"0", 0, INT_MAX, true}, {"-5", -5, 0, false}};
     for (const auto& [value, size, length, admitted] : cases) {
         SetProperty(kBufferSizeKey, value);
-        EXPECT_EQ(controller_.getSize(), size) << value;
-        EXPECT_EQ(controller_.logSize(length), admitted) << value << " length " << length;
+        EXPECT_EQ(BufferSize(), size) << value;
+        EXPECT_EQ(IsShortEnough(length), admitted) << value << " length " << length;
     }
 }
 
-TEST_F(LogControllerTest, EachMaskBitEnablesOnlyItsModuleInAnyCase) {
+TEST_F(SwitchesTest, EachMaskBitEnablesOnlyItsModuleInAnyCase) {
     for (int bit = 0; bit < 64; ++bit) {
         std::ostringstream mask;
         if (bit == 63) mask << "-";  // the sign bit, written as the signed value it is
@@ -80,14 +78,14 @@ TEST_F(LogControllerTest, EachMaskBitEnablesOnlyItsModuleInAnyCase) {
             }
             const std::string capitalised = name[0] + lower.substr(1);
             for (const std::string& spelling : {std::string(name), lower, capitalised}) {
-                EXPECT_EQ(controller_.logModule(spelling), name_bit == bit)
+                EXPECT_EQ(IsModuleEnabled(spelling), name_bit == bit)
                         << spelling << " with mask " << mask.str();
             }
         }
     }
 }
 
-TEST_F(LogControllerTest, MaskFormsAndUnknownNames) {
+TEST_F(SwitchesTest, MaskFormsAndUnknownNames) {
     Modules all;
     for (const auto& [name, bit] : kCategories) all.insert(name);
     // Only the lowest bit of a digit counts.
@@ -106,29 +104,29 @@ TEST_F(LogControllerTest, MaskFormsAndUnknownNames) {
     }
     SetProperty(kCategoryKey, "-1");
     for (const char* unknown : {"", "VELKX", "JSON-QUIBS", "XVELK", "VEL", "JSON", "VELK "}) {
-        EXPECT_FALSE(controller_.logModule(unknown)) << '"' << unknown << '"';
+        EXPECT_FALSE(IsModuleEnabled(unknown)) << '"' << unknown << '"';
     }
 }
 
-TEST_F(LogControllerTest, DumpSwitchFollowsModuleUnlessZero) {
+TEST_F(SwitchesTest, DumpSwitchFollowsModuleUnlessZero) {
     const std::pair<const char*, bool> cases[] = {{"", false},   {"0", false}, {"1", true},
                                                   {"yes", true}, {"00", true}, {" 0", true}};
     for (const auto& [value, on] : cases) {
         SetProperty(kDumpOnKey, value);
         for (const char* module : {"VELK", "velk", "QUIB", "NONE"}) {
-            EXPECT_EQ(controller_.logDump(module), on && controller_.logModule(module))
+            EXPECT_EQ(AreDumpsOnFor(module), on && IsModuleEnabled(module))
                     << value << " " << module;
         }
     }
 }
 
-TEST_F(LogControllerTest, MalformedNumbersReadAsMissing) {
+TEST_F(SwitchesTest, MalformedNumbersReadAsMissing) {
     for (const char* bad : {"abc", "", "+", "-", " ", "99999999999", "-99999999999"}) {
         SetProperty(kSeverityKey, bad);
         SetProperty(kBufferSizeKey, bad);
-        EXPECT_EQ(controller_.getSize(), 1024) << '"' << bad << '"';
-        EXPECT_FALSE(controller_.logSeverity(1)) << '"' << bad << '"';
-        EXPECT_TRUE(controller_.logSeverity(2)) << '"' << bad << '"';
+        EXPECT_EQ(BufferSize(), 1024) << '"' << bad << '"';
+        EXPECT_FALSE(IsSevereEnough(1)) << '"' << bad << '"';
+        EXPECT_TRUE(IsSevereEnough(2)) << '"' << bad << '"';
     }
     for (const char* bad : {"0x10000000000000000", "-0x8000000000000001", "xyz", "-"}) {
         SetProperty(kCategoryKey, bad);
@@ -136,7 +134,7 @@ TEST_F(LogControllerTest, MalformedNumbersReadAsMissing) {
     }
 }
 
-TEST(PropertyNumberTest, DecimalReading) {
+TEST(SwitchNumberTest, DecimalReading) {
     const std::pair<const char*, int32_t> numbers[] = {
             {"12", 12},  {"12abc", 12}, {" \t\n\v\f\r7", 7},       {"+5", 5},
             {" -5", -5}, {"0x10", 0},   {"2147483647", INT32_MAX}, {"-2147483648", INT32_MIN}};
@@ -147,7 +145,7 @@ TEST(PropertyNumberTest, DecimalReading) {
     }
 }
 
-TEST(PropertyNumberTest, HexadecimalReading) {
+TEST(SwitchNumberTest, HexadecimalReading) {
     // "0x" with no digit after it reads as the number 0 followed by a rest.
     const std::pair<const char*, int64_t> numbers[] = {{"0x01011", 0x1011},
                                                        {"1011", 0x1011},

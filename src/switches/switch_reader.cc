@@ -1,0 +1,81 @@
+#include "switch_reader.h"
+
+#include <android-base/properties.h>
+
+namespace vendor {
+namespace korvane {
+namespace zunt_tools {
+namespace log {
+namespace {
+
+// Property values are a few characters long: compared in place rather than through a library
+// call, which costs more than the comparison itself on every record.
+bool Equals(const std::string& value, const std::string& text) {
+    if (value.size() != text.size()) return false;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (value[i] != text[i]) return false;
+    }
+    return true;
+}
+
+uint64_t MissingSince(uint32_t area_serial) {
+    return 1 + 2 * uint64_t{area_serial};
+}
+
+}  // namespace
+
+SwitchReader::SwitchReader(const char* key, const char* default_text, AnswerOf answer_of)
+    : key_(key),
+      default_text_(default_text),
+      answer_of_(answer_of),
+      default_answer_(answer_of(default_text)),
+      reads_serials_(HasPropertyArea()) {}
+
+uint32_t SwitchReader::ReadThroughLibbase() const {
+    const std::string text = android::base::GetProperty(key_, default_text_);
+    // Most reads meet the default, whose answer is known.
+    if (Equals(text, default_text_)) return default_answer_;
+    return answer_of_(text);
+}
+
+uint32_t SwitchReader::ReadMissing() {
+    // Taken before the lookup: a property added after this is either found by it or changes the
+    // serial that the next read compares.
+    const uint64_t since = MissingSince(__system_property_area_serial());
+    if (missing_since_.load(std::memory_order_relaxed) == since) return default_answer_;
+    const prop_info* info = __system_property_find(key_.c_str());
+    if (info == nullptr) {
+        missing_since_.store(since, std::memory_order_relaxed);
+        return default_answer_;
+    }
+    const uint32_t answer = Refresh(info);
+    // Published after its first answer, so that whoever finds it here finds an answer beside it.
+    info_.store(info, std::memory_order_release);
+    return answer;
+}
+
+uint32_t SwitchReader::Refresh(const prop_info* info) {
+    struct Reading {
+        AnswerOf answer_of;
+        uint32_t answer;
+        uint32_t serial;
+    } reading{answer_of_, 0, 0};
+    // The value comes with the serial it was read under, even while a write is under way (an odd,
+    // "dirty" serial, which no finished write leaves): whatever changes after it shows as another
+    // serial.
+    __system_property_read_callback(
+            info,
+            [](void* cookie, const char*, const char* value, uint32_t serial) {
+                auto* reading = static_cast<Reading*>(cookie);
+                reading->answer = reading->answer_of(value);
+                reading->serial = serial;
+            },
+            &reading);
+    cached_.store(uint64_t{reading.serial} << 32 | reading.answer, std::memory_order_relaxed);
+    return reading.answer;
+}
+
+}  // namespace log
+}  // namespace zunt_tools
+}  // namespace korvane
+}  // namespace vendor

@@ -1,0 +1,65 @@
+// One switch as records read it. Internal.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "property_area.h"
+
+namespace vendor {
+namespace korvane {
+namespace zunt_tools {
+namespace log {
+
+// A switch's answer to records, 32 bits at most, worked out from its property's text, as that
+// text stands at the moment of the read. Where the process has the property area's serial
+// functions, as the platform's own log library reads its tags: a property's text is read and
+// worked out again only when its serial changed, and a missing property is looked up again only
+// when the area's serial changed since the last lookup; nothing is locked or allocated when
+// nothing changed. Elsewhere every read asks libbase.
+class SwitchReader {
+  public:
+    using AnswerOf = uint32_t (*)(std::string_view text);
+
+    SwitchReader(const char* key, const char* default_text, AnswerOf answer_of);
+    SwitchReader(const SwitchReader&) = delete;
+    SwitchReader& operator=(const SwitchReader&) = delete;
+
+    uint32_t Read() {
+        if (!reads_serials_) return ReadThroughLibbase();
+        const prop_info* info = info_.load(std::memory_order_acquire);
+        if (info == nullptr) return ReadMissing();
+        // Every answer was worked out from the value read under its serial, so an equal serial
+        // means an answer for the value in force now.
+        const uint64_t cached = cached_.load(std::memory_order_relaxed);
+        if (static_cast<uint32_t>(cached >> 32) != __system_property_serial(info)) {
+            return Refresh(info);
+        }
+        return static_cast<uint32_t>(cached);
+    }
+
+  private:
+    uint32_t ReadThroughLibbase() const;
+    uint32_t ReadMissing();
+    uint32_t Refresh(const prop_info* info);
+
+    const std::string key_;
+    const std::string default_text_;
+    const AnswerOf answer_of_;
+    const uint32_t default_answer_;
+    const bool reads_serials_;
+    // Found once and kept: the area never removes a property.
+    std::atomic<const prop_info*> info_{nullptr};
+    // The serial a value was read under, above its answer: one word, so that no thread sees an
+    // answer beside another value's serial, however many threads refresh at once.
+    std::atomic<uint64_t> cached_{0};
+    // 1 + 2 x the area's serial when a lookup last found no property; 0 before any lookup.
+    std::atomic<uint64_t> missing_since_{0};
+};
+
+}  // namespace log
+}  // namespace zunt_tools
+}  // namespace korvane
+}  // namespace vendor

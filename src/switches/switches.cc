@@ -1,0 +1,107 @@
+#include "switches.h"
+
+#include <algorithm>
+#include <cinttypes>
+#include <cstdio>
+#include <vector>
+
+namespace vendor {
+namespace korvane {
+namespace zunt_tools {
+namespace log {
+namespace {
+
+char ToUpperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// The names are upper case already, so only the module side needs folding; no copy is made.
+bool EqualsUpperCased(const std::string& module, std::string_view name) {
+    if (module.size() != name.size()) return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (ToUpperAscii(module[i]) != name[i]) return false;
+    }
+    return true;
+}
+
+bool Contains(CategorySet enabled, const Category& category) {
+    return ((enabled >> (&category - kCategoryTable)) & 1) != 0;
+}
+
+}  // namespace
+
+std::string LoggingOnMeaning(bool on) {
+    return on ? "logging on" : "logging off (only the text 1 turns it on)";
+}
+
+std::string DecimalNotation(int32_t number) {
+    return std::to_string(number);
+}
+
+std::string ThresholdMeaning(int32_t threshold) {
+    // ERROR and above pass before the threshold is asked, so no threshold hides them.
+    if (threshold <= 0) return "every severity";
+    if (threshold >= kError) return "ERROR and above only";
+    return SeverityName(threshold) + " and above";
+}
+
+std::string MaskNotation(int64_t mask) {
+    // The magnitude, computed unsigned, is exact for the most negative mask too.
+    const uint64_t magnitude = mask < 0 ? uint64_t(0) - static_cast<uint64_t>(mask) : mask;
+    char digits[24];
+    std::snprintf(digits, sizeof(digits), "%" PRIX64, magnitude);
+    return std::string(mask < 0 ? "-0x" : "0x") + digits;
+}
+
+std::string MaskMeaning(int64_t mask) {
+    return "enables " + EnabledModules(mask);
+}
+
+std::string BufferSizeMeaning(int32_t size) {
+    if (size == 0) return "no limit";
+    if (size < 0) return "no record: a negative size drops every one";
+    return "records shorter than " + std::to_string(size) + " characters";
+}
+
+std::string DumpsOnMeaning(bool on) {
+    return on ? "dumps on for enabled modules" : "dumps off";
+}
+
+const Category* FindCategory(const std::string& module) {
+    for (const Category& category : kCategoryTable) {
+        if (EqualsUpperCased(module, category.name)) return &category;
+    }
+    return nullptr;
+}
+
+bool IsEnabledIn(CategorySet enabled, const std::string& module) {
+    const Category* category = FindCategory(module);
+    return category != nullptr && Contains(enabled, *category);
+}
+
+std::string SeverityName(int severity) {
+    static constexpr const char* kNames[] = {"VERBOSE", "DEBUG",    "INFO", "WARNING",
+                                             "ERROR",   "CRITICAL", "FATAL"};
+    if (severity < 0 || severity > 6) return std::to_string(severity);
+    return kNames[severity];
+}
+
+std::string EnabledModules(int64_t mask) {
+    std::vector<const Category*> by_digit;
+    for (const Category& category : kCategoryTable) by_digit.push_back(&category);
+    std::sort(by_digit.begin(), by_digit.end(),
+              [](const Category* a, const Category* b) { return a->bit < b->bit; });
+    const CategorySet enabled = EnabledCategories(mask);
+    std::string names;
+    for (const Category* category : by_digit) {
+        if (!Contains(enabled, *category)) continue;
+        if (!names.empty()) names += ' ';
+        names += category->name;
+    }
+    return names.empty() ? "no module" : names;
+}
+
+}  // namespace log
+}  // namespace zunt_tools
+}  // namespace korvane
+}  // namespace vendor
