@@ -18,10 +18,6 @@ bool Equals(const std::string& value, const std::string& text) {
     return true;
 }
 
-uint64_t MissingSince(uint32_t area_serial) {
-    return 1 + 2 * uint64_t{area_serial};
-}
-
 }  // namespace
 
 SwitchReader::SwitchReader(const char* key, const char* default_text, AnswerOf answer_of)
@@ -38,11 +34,7 @@ uint32_t SwitchReader::ReadThroughLibbase() const {
     return answer_of_(text);
 }
 
-uint32_t SwitchReader::ReadMissing() {
-    // Taken before the lookup: a property added after this is either found by it or changes the
-    // serial that the next read compares.
-    const uint64_t since = MissingSince(__system_property_area_serial());
-    if (missing_since_.load(std::memory_order_relaxed) == since) return default_answer_;
+uint32_t SwitchReader::LookUp(uint64_t since) {
     const prop_info* info = __system_property_find(key_.c_str());
     if (info == nullptr) {
         missing_since_.store(since, std::memory_order_relaxed);

@@ -30,7 +30,13 @@ class SwitchReader {
     uint32_t Read() {
         if (!reads_serials_) return ReadThroughLibbase();
         const prop_info* info = info_.load(std::memory_order_acquire);
-        if (info == nullptr) return ReadMissing();
+        if (info == nullptr) {
+            // Taken before any lookup: a property added after this is either found by the lookup
+            // or changes the serial that the next read compares.
+            const uint64_t since = MissingSince(__system_property_area_serial());
+            if (missing_since_.load(std::memory_order_relaxed) == since) return default_answer_;
+            return LookUp(since);
+        }
         // Every answer was worked out from the value read under its serial, so an equal serial
         // means an answer for the value in force now.
         const uint64_t cached = cached_.load(std::memory_order_relaxed);
@@ -41,8 +47,10 @@ class SwitchReader {
     }
 
   private:
+    static uint64_t MissingSince(uint32_t area_serial) { return 1 + 2 * uint64_t{area_serial}; }
+
     uint32_t ReadThroughLibbase() const;
-    uint32_t ReadMissing();
+    uint32_t LookUp(uint64_t since);
     uint32_t Refresh(const prop_info* info);
 
     const std::string key_;
@@ -55,7 +63,7 @@ class SwitchReader {
     // The serial a value was read under, above its answer: one word, so that no thread sees an
     // answer beside another value's serial, however many threads refresh at once.
     std::atomic<uint64_t> cached_{0};
-    // 1 + 2 x the area's serial when a lookup last found no property; 0 before any lookup.
+    // MissingSince the area's serial when a lookup last found no property; 0 before any lookup.
     std::atomic<uint64_t> missing_since_{0};
 };
 
