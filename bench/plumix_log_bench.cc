@@ -1,6 +1,9 @@
 // The record path, rendering and dumps, each beside the baseline its goal is a ratio of: the
 // floor any conforming record path pays, and peers doing the same job. bench/report.py turns the
 // medians of one interleaved run into the table of ratios.
+//
+// Built a second time with the test's in-memory property area (plumix_log_serial_bench), whose
+// serial functions the library then reads its switches through, as on a device.
 #include <android-base/logging.h>
 #include <android-base/properties.h>
 #include <android/log.h>
@@ -17,6 +20,8 @@
 #include <sstream>
 #include <string>
 #include <string_view>
+
+#include "../src/switches/property_area.h"
 
 namespace {
 
@@ -415,6 +420,10 @@ int main(int argc, char** argv) {
     __android_log_set_minimum_priority(ANDROID_LOG_VERBOSE);
     for (const char* key : kPropertyKeys) android::base::SetProperty(key, "");
 
+    // report.py checks that the serial rows came through the serials.
+    benchmark::AddCustomContext("switch_reads", vendor::korvane::zunt_tools::log::HasPropertyArea()
+                                                        ? "property area serials"
+                                                        : "android::base::GetProperty");
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

@@ -1,8 +1,11 @@
 #!/usr/bin/env python3
 """Prints the medians of one benchmark run (Google Benchmark JSON) and the ratios against goals.
 
-Usage: report.py RESULTS.json
-Exits 1 when a row failed its own check (wrong record count), never because a goal is missed.
+Usage: report.py RESULTS.json [SERIAL.json]
+SERIAL.json holds rows of the same benchmark built with the test's property area, so that the
+library read its switches through the area's serials, as on a device.
+Exits 1 when a row failed its own check (wrong record count) or a run read its switches another
+way than its rows say, never because a goal is missed.
 """
 import json
 import statistics
@@ -37,7 +40,18 @@ ROWS = [
     ("AddBuffer, 64 KiB random bytes", "BM_RenderRandom/real_time", "MB/s"),
     ("memcpy, 64 KiB", "BM_Memcpy/real_time", "MB/s"),
     ("DUMPLOG, 64 KiB printable, size 1024", "BM_DumplogPrintable/real_time", "MB/s"),
+    ("serials: library: written record", "serial:BM_LibraryWritten/real_time", "ns"),
+    ("serials: macro: written record", "serial:BM_MacroWritten/real_time", "ns"),
+    ("serials: macro: dropped record (module)", "serial:BM_MacroDroppedModule/real_time", "ns"),
+    ("serials: macro: dropped record (threshold)", "serial:BM_MacroDroppedThreshold/real_time",
+     "ns"),
+    ("serials: peer: libbase LOG(DEBUG) under its minimum, dropped",
+     "serial:BM_PeerLibbaseLogDropped/real_time", "ns"),
 ]
+
+# The prefix of the rows from SERIAL.json, and how each run must have read its switches.
+SERIAL = "serial:"
+SWITCH_READS = {"": "android::base::GetProperty", SERIAL: "property area serials"}
 
 DUMPLOG_ROW = "BM_DumplogPrintable/real_time"
 
@@ -78,6 +92,14 @@ GOALS = [
     ("printable >= 1500 MB/s", "BM_RenderPrintable/real_time", None, ">=", 1500.0),
     ("random bytes >= 700 MB/s", "BM_RenderRandom/real_time", None, ">=", 700.0),
     ("DUMPLOG <= 1.2 x (records x chunk floor + rendering)", DUMPLOG_ROW, dump_floor, "<=", 1.2),
+    ("serials: macro dropped (module) <= 2 x libbase LOG(DEBUG) dropped",
+     "serial:BM_MacroDroppedModule/real_time", "serial:BM_PeerLibbaseLogDropped/real_time", "<=",
+     2.0),
+    ("serials: macro dropped (threshold) <= 2 x libbase LOG(DEBUG) dropped",
+     "serial:BM_MacroDroppedThreshold/real_time", "serial:BM_PeerLibbaseLogDropped/real_time",
+     "<=", 2.0),
+    ("serials: macro written <= 1.05 x written", "serial:BM_MacroWritten/real_time",
+     "serial:BM_LibraryWritten/real_time", "<=", 1.05),
 ]
 
 # Not goals: the macros beside the peers, and how well this machine ran two threads at once
@@ -101,19 +123,24 @@ def two_cores_busy(stats):
     return wall is not None and cpu is not None and wall > 1.5 and cpu < 1.2
 
 
-def load_rows(path):
+def load_rows(path, prefix, runs, failed):
+    """Adds the file's repetitions to runs, by run name with the prefix; returns its context."""
     with open(path) as f:
         results = json.load(f)
-    runs = {}
-    failed = []
+    context = results.get("context", {})
+    reads = context.get("switch_reads")
+    if reads != SWITCH_READS[prefix]:
+        failed.append(f"{path}: the switches were read through {reads}, not "
+                      f"{SWITCH_READS[prefix]}")
     for b in results["benchmarks"]:
         if b.get("run_type") != "iteration":
             continue
+        name = prefix + b["run_name"]
         if b.get("error_occurred"):
-            failed.append(f"{b['run_name']}: {b.get('error_message', 'failed')}")
+            failed.append(f"{name}: {b.get('error_message', 'failed')}")
             continue
-        runs.setdefault(b["run_name"], []).append(b)
-    return results.get("context", {}), runs, failed
+        runs.setdefault(name, []).append(b)
+    return context
 
 
 def medians(repetitions):
@@ -151,9 +178,12 @@ def ratio(stats, name, baseline, clock):
 
 
 def main():
-    if len(sys.argv) != 2:
+    if len(sys.argv) not in (2, 3):
         sys.exit(__doc__)
-    context, runs, failed = load_rows(sys.argv[1])
+    runs, failed = {}, []
+    context = load_rows(sys.argv[1], "", runs, failed)
+    if len(sys.argv) == 3:
+        load_rows(sys.argv[2], SERIAL, runs, failed)
     stats = {name: medians(reps) for name, reps in runs.items()}
 
     load = ", ".join(f"{x:.2f}" for x in context.get("load_avg", []))

@@ -8,6 +8,8 @@
                                       it: clang against libc++, with the module's Android.bp flags
                                       and include directories, plus -Werror. Sources of host-only
                                       CMake targets get the shared flags and their CMake includes.
+                                      The switches' sources compile once more as on bionic, whose
+                                      property functions they then call directly.
 """
 
 import concurrent.futures
@@ -17,6 +19,7 @@ import os
 import re
 import subprocess
 import sys
+import tempfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
@@ -30,7 +33,28 @@ HOST_ONLY = {
     "(cmake/plumix_log.map) is the device's side of that",
     "dump_fuzzer": "libFuzzer runs on the host",
     "plumix_log_bench": "compares against libraries that a device image does not have",
+    "plumix_log_serial_bench": "the same, reading through a test's property area as a device "
+    "reads through its own",
+    "switch_serials_test": "defines bionic's property functions itself, which a device's C library "
+    "has: there every test reads the switches through them",
 }
+
+# The module whose sources take another path on bionic (__BIONIC__), and the declarations of
+# bionic's <sys/system_properties.h> that the path calls.
+BIONIC_MODULE = "libplumix_log_switches"
+BIONIC_PROPERTIES_HEADER = """#pragma once
+#include <stdint.h>
+#include <sys/cdefs.h>
+__BEGIN_DECLS
+typedef struct prop_info prop_info;
+const prop_info* __system_property_find(const char* __name);
+uint32_t __system_property_serial(const prop_info* __pi);
+uint32_t __system_property_area_serial(void);
+void __system_property_read_callback(const prop_info* __pi,
+    void (*__callback)(void* __cookie, const char* __name, const char* __value, uint32_t __serial),
+    void* __cookie);
+__END_DECLS
+"""
 
 # A test target without a module of its own is part of this one suite module.
 SUITE_MODULE = "libplumix_log_test"
@@ -268,6 +292,14 @@ def module_includes(module, modules):
 
 
 def check_libcxx(build_dir):
+    with tempfile.TemporaryDirectory() as bionic:
+        os.makedirs(os.path.join(bionic, "sys"))
+        with open(os.path.join(bionic, "sys", "system_properties.h"), "w") as f:
+            f.write(BIONIC_PROPERTIES_HEADER)
+        return compile_all(build_dir, ["-D__BIONIC__", "-isystem", bionic])
+
+
+def compile_all(build_dir, bionic_flags):
     modules = read_modules()
     targets = read_targets(build_dir)
     base = ["clang++", "-stdlib=libc++", "-fsyntax-only", "-Werror"]
@@ -276,6 +308,9 @@ def check_libcxx(build_dir):
     for module, props in sorted(modules.items()):
         flags = module_flags(props) + [f"-I{d}" for d in module_includes(module, modules)]
         jobs += [(module, path, base + flags + system) for path in props.get("srcs", [])]
+        if module == BIONIC_MODULE:
+            jobs += [(f"{module} on bionic", path, base + flags + bionic_flags + system)
+                     for path in props.get("srcs", [])]
     # Host-only sources get the flags that every module shares.
     shared = [f for f in module_flags(next(iter(modules.values())))
               if all(f in module_flags(props) for props in modules.values())]
