@@ -103,7 +103,9 @@ TEST_F(SwitchesTest, MaskFormsAndUnknownNames) {
         EXPECT_EQ(EnabledModules(), enabled) << mask;
     }
     SetProperty(kCategoryKey, "-1");
-    for (const char* unknown : {"", "VELKX", "JSON-QUIBS", "XVELK", "VEL", "JSON", "VELK "}) {
+    // Near misses: a byte more or fewer, or one byte changed at the end, the start or inside.
+    for (const char* unknown : {"", "VELKX", "JSON-QUIBS", "XVELK", "VEL", "JSON", "VELK ",
+                                "VEL\xCB", "JSON_VELK", "PLU_IX", "FENR0", "aRNE"}) {
         EXPECT_FALSE(IsModuleEnabled(unknown)) << '"' << unknown << '"';
     }
 }

@@ -9,26 +9,7 @@ namespace vendor {
 namespace korvane {
 namespace zunt_tools {
 namespace log {
-namespace {
-
-char ToUpperAscii(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// The names are upper case already, so only the module side needs folding; no copy is made.
-bool EqualsUpperCased(const std::string& module, std::string_view name) {
-    if (module.size() != name.size()) return false;
-    for (size_t i = 0; i < name.size(); ++i) {
-        if (ToUpperAscii(module[i]) != name[i]) return false;
-    }
-    return true;
-}
-
-bool Contains(CategorySet enabled, const Category& category) {
-    return ((enabled >> (&category - kCategoryTable)) & 1) != 0;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 std::string LoggingOnMeaning(bool on) {
     return on ? "logging on" : "logging off (only the text 1 turns it on)";
@@ -67,18 +48,6 @@ std::string DumpsOnMeaning(bool on) {
     return on ? "dumps on for enabled modules" : "dumps off";
 }
 
-const Category* FindCategory(const std::string& module) {
-    for (const Category& category : kCategoryTable) {
-        if (EqualsUpperCased(module, category.name)) return &category;
-    }
-    return nullptr;
-}
-
-bool IsEnabledIn(CategorySet enabled, const std::string& module) {
-    const Category* category = FindCategory(module);
-    return category != nullptr && Contains(enabled, *category);
-}
-
 std::string SeverityName(int severity) {
     static constexpr const char* kNames[] = {"VERBOSE", "DEBUG",    "INFO", "WARNING",
                                              "ERROR",   "CRITICAL", "FATAL"};
@@ -94,7 +63,7 @@ std::string EnabledModules(int64_t mask) {
     const CategorySet enabled = EnabledCategories(mask);
     std::string names;
     for (const Category* category : by_digit) {
-        if (!Contains(enabled, *category)) continue;
+        if (!IsIn(enabled, *category)) continue;
         if (!names.empty()) names += ' ';
         names += category->name;
     }

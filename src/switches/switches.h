@@ -133,6 +133,11 @@ constexpr CategorySet EnabledCategories(int64_t mask) {
     return enabled;
 }
 
+// The table's entry is in the set.
+inline bool IsIn(CategorySet enabled, const Category& category) {
+    return ((enabled >> (&category - kCategoryTable)) & 1) != 0;
+}
+
 // The table's entry for module, compared without regard to ASCII case; null when it has none.
 const Category* FindCategory(const std::string& module);
 // The module has a table entry in the set.
