@@ -120,9 +120,9 @@ TEST_F(LogTest, RecordsAndIsLoggableReadTheSwitchesInOrderAndStopAtTheFirstNo) {
 // during a long dump changes every chunk from then on.
 TEST_F(LogTest, DumpReadsTheBufferSizeBeforeEachChunk) {
     // "<run>" leaves 2 bytes of a record shorter than 8: "abcd" is two chunks.
-    Answers() = {{kDumps, "1"}, {kThreshold, "1"}, {kSize, "8"}};
+    Answer({{kDumps, "1"}, {kThreshold, "1"}, {kSize, "8"}});
     ClearRecords();
-    Reads().clear();
+    TakeReads();
     DUMPLOG("VELK", "run", "abcd", 4);
     const Keys record = {kOn, kMask, kOn, kThreshold, kSize};
     Keys expected = record;
@@ -131,7 +131,7 @@ TEST_F(LogTest, DumpReadsTheBufferSizeBeforeEachChunk) {
         expected.push_back(kSize);
         expected.insert(expected.end(), record.begin(), record.end());
     }
-    EXPECT_EQ(Reads(), expected);
+    EXPECT_EQ(TakeReads(), expected);
     EXPECT_EQ(Texts(), TextList({"<run>ab", "<run>cd"}));
 }
 
