@@ -17,7 +17,9 @@
  * The record text is a header, "<" className "::" funcName ">" (the "className::" part only when
  * className is not empty), followed directly by whatever was streamed. When the LogMessage is
  * destroyed the record is written to the Android log with the module name as tag, if the live
- * system properties let it through:
+ * system properties let it through. A tag is at most 256 bytes: a longer module name is written
+ * with its first 256 bytes as tag, cut between UTF-8 sequences, and the switches still decide on
+ * the whole name.
  *
  *   vendor.plumix.log.on           "1"        only the exact text "1" turns logging on
  *   vendor.plumix.log.severity     "2"        lowest severity written
@@ -26,7 +28,10 @@
  *   vendor.plumix.dumplog.on       "0"        anything but "0" enables DUMPLOG's chunk records
  *
  * Records of severity ERROR and above bypass the module and severity filters, never the on switch.
- * Properties are read afresh for every record, so a change takes effect with the next one.
+ * Properties are read afresh for every record, so a change takes effect with the next one. Past
+ * them, a record meets liblog's own filter, as every log record does: on a device the tag's
+ * log.tag properties and the process's minimum priority, on a host that minimum alone, INFO
+ * unless the program lowers it with __android_log_set_minimum_priority.
  *
  *   namespace plog = vendor::korvane::zunt_tools::log;  // not a using-directive: log() of <cmath>
  *   plog::LogMessage record(plog::INFO, "VELK", "Hal", "run");
@@ -59,7 +64,8 @@ enum LogSeverity : int32_t {
 };
 
 // One log record. Nothing is written before the destructor runs, and at most one record then:
-// a text longer than one Android log record carries goes out in consecutive pieces, never cut.
+// a text longer than one Android log record carries goes out in consecutive pieces, never cut,
+// with no other record of the process between them.
 class PLUMIX_LOG_EXPORT LogMessage {
   public:
     // Writes the header. A failure (memory exhausted) reaches the caller.
@@ -114,8 +120,9 @@ PLUMIX_LOG_EXPORT bool ConvertCtrlASCII(char c, std::string& out);
 // nothing and returns false.
 PLUMIX_LOG_EXPORT bool ConvertNonASCII(char c, std::string& out);
 
-// Whether a record of this severity for this module would pass the gate now, its length aside:
-// the same switches, in the same order, reading the same properties as a LogMessage's destructor.
+// Whether a record of this severity for this module would pass the gate now, its length aside,
+// and then liblog's own filter: the same switches, in the same order, reading the same properties
+// as a LogMessage's destructor, then the question __android_log_write asks before it writes.
 // A severity outside VERBOSE..FATAL is never loggable. A failure to read a property (memory
 // exhausted) reaches the caller, as it does from the constructors.
 PLUMIX_LOG_EXPORT bool IsLoggable(LogSeverity severity, const std::string& module);

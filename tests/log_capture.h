@@ -63,12 +63,10 @@ inline constexpr int kSeverityPriorities[] = {
         ANDROID_LOG_VERBOSE, ANDROID_LOG_DEBUG, ANDROID_LOG_INFO, ANDROID_LOG_WARN,
         ANDROID_LOG_ERROR,   ANDROID_LOG_ERROR, ANDROID_LOG_FATAL};
 
-// The text one log record carries whole: the log daemon keeps a priority byte, the tag and its
-// NUL, and the text and its NUL within 4068 bytes. Beside a tag that leaves no room, a text goes
-// whole in one record.
+// The text one log record with this tag, at most 256 bytes, carries whole: the log daemon keeps a
+// priority byte, the tag and its NUL, and the text and its NUL within 4068 bytes.
 inline size_t RecordLimit(const std::string& tag) {
-    constexpr size_t kRoom = 4068 - 3;
-    return tag.size() < kRoom ? kRoom - tag.size() : SIZE_MAX;
+    return 4068 - 3 - tag.size();
 }
 
 // The texts of records in order, as one.

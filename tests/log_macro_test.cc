@@ -89,6 +89,24 @@ TEST_F(LogMacroTest, DroppedRecordEvaluatesNothingAfterTheGate) {
     EXPECT_EQ(Texts(), TextList{"<TestBody>1"});
 }
 
+// liblog has the last word, with its own filter: a record it would drop is not built either. On a
+// host that filter is the process's minimum priority, INFO unless the program lowers it.
+TEST_F(LogMacroTest, RecordLiblogWouldDropIsNotBuilt) {
+    SetProperty(kSeverityKey, "1");
+    const std::tuple<int, bool> cases[] = {
+            {ANDROID_LOG_INFO, false}, {ANDROID_LOG_DEBUG, true}, {ANDROID_LOG_VERBOSE, true}};
+    for (const auto& [minimum, written] : cases) {
+        SCOPED_TRACE(minimum);
+        __android_log_set_minimum_priority(minimum);
+        ClearRecords();
+        EXPECT_EQ(plumix::IsLoggable(plumix::DEBUG, "VELK"), written);
+        g_evaluations = 0;
+        PLUMIX_LOG(DEBUG, "VELK") << Counted(1);
+        EXPECT_EQ(g_evaluations, written ? 1 : 0);
+        EXPECT_EQ(Texts(), written ? TextList{"<TestBody>1"} : TextList{});
+    }
+}
+
 TEST_F(LogMacroTest, SeverityIsABareNameOrAnyLogSeverityExpression) {
     PLUMIX_LOG(WARNING, "VELK") << "bare";
     const plumix::LogSeverity level = plumix::DEBUG;

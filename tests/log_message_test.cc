@@ -2,7 +2,10 @@
 #include <plumix_log.h>
 
 #include <algorithm>
+#include <chrono>
 #include <climits>
+#include <future>
+#include <memory>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -170,6 +173,44 @@ TEST_F(LogMessageTest, LongTextsSplitAfterALineEndOrElseBetweenUtf8Sequences) {
         ExpectPieces(Write(INFO, "VELK", text.substr(kHeaderLength)), text,
                      {c.first_piece, text.size() - c.first_piece});
     }
+}
+
+// A logger of the process's own that writes a split record while one is being written: its thread
+// holds the lock that keeps pieces together already, so the inner record must not wait for it.
+std::vector<std::string> g_nested_texts;
+void KeepAndNest(const char* text) {
+    g_nested_texts.push_back(text);
+    if (g_nested_texts.size() > 1 || std::string(text).compare(0, 7, "<outer>") != 0) return;
+    LogMessage(INFO, "VELK", "inner").stream() << std::string(6000, 'i');
+}
+#ifdef __ANDROID__
+void NestingLogger(const __android_log_message* message) {
+    KeepAndNest(message->message);
+}
+#else
+void NestingLogger(const __android_logger_data*, const char* message) {
+    KeepAndNest(message);
+}
+#endif
+
+TEST_F(LogMessageTest, LoggerMayWriteASplitRecordWhileOneIsWritten) {
+    SetProperty(kBufferSizeKey, "0");
+    __android_log_set_logger(NestingLogger);
+    const std::string body(6000, 'o');
+    // On a thread of its own, so that a writer stuck waiting for itself fails the test instead.
+    auto written = std::make_shared<std::promise<void>>();
+    std::future<void> done = written->get_future();
+    std::thread([written, body] {
+        LogMessage(INFO, "VELK", "outer").stream() << body;
+        written->set_value();
+    }).detach();
+    ASSERT_EQ(done.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    const std::string outer = "<outer>" + body;
+    const size_t first_piece = RecordLimit("VELK");
+    std::string joined;
+    for (const std::string& text : g_nested_texts) joined += text;
+    EXPECT_EQ(joined, outer.substr(0, first_piece) + "<inner>" + std::string(6000, 'i') +
+                              outer.substr(first_piece));
 }
 
 TEST_F(LogMessageTest, SeverityMapsToPriorityAndOutOfRangeIsNeverWritten) {

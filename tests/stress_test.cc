@@ -8,6 +8,7 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <iterator>
 #include <map>
 #include <random>
@@ -17,6 +18,13 @@
 #include <vector>
 
 #include "log_capture.h"
+
+#if __has_include(<valgrind/valgrind.h>)
+#include <valgrind/valgrind.h>
+#else
+#define RUNNING_ON_VALGRIND 0
+#define VALGRIND_COUNT_ERRORS 0u
+#endif
 
 namespace {
 
@@ -184,11 +192,74 @@ TEST_F(StressTest, RecordsStayWholeWhilePropertiesFlip) {
     for (const char* kind : {"plain", "dump", "buffer", "chunk"}) EXPECT_GT(kinds[kind], 0) << kind;
 }
 
-// A child's exit status, or kHung when it was still running at the deadline and was killed.
-// Only hanging counts against a child: under Valgrind its status also reports the memory of the
-// threads that did not follow it into the child.
+// Records of several threads, each split into pieces: no other record comes between the pieces of
+// one, so joined in order they give back every record's exact text.
+TEST_F(LogTest, PiecesOfSplitRecordsFromManyThreadsAreConsecutive) {
+    constexpr int kThreads = 4;
+    constexpr int kRecords = 300;
+    // Each thread's text is a letter of its own, so that a stray piece cannot pass for another.
+    const auto body = [](int thread, int record) {
+        return std::to_string(record) + ":" + std::string(9000, static_cast<char>('a' + thread));
+    };
+    SetProperty(kBufferSizeKey, "0");
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            const std::string func = std::to_string(t);
+            for (int r = 0; r < kRecords; ++r)
+                LogMessage(INFO, "VELK", func).stream() << body(t, r);
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+
+    const std::vector<Record> records = Records();
+    std::vector<int> next_record(kThreads, 0);
+    for (size_t i = 0; i < records.size();) {
+        // The first piece names its thread, and so the text all the record's pieces join into.
+        const std::string& first = records[i].text;
+        const int t = first.size() > 2 && first[0] == '<' ? first[1] - '0' : -1;
+        ASSERT_TRUE(t >= 0 && t < kThreads) << "record " << i << " starts no record";
+        const std::string expected = "<" + std::to_string(t) + ">" + body(t, next_record[t]++);
+        std::string joined;
+        while (i < records.size() && joined.size() < expected.size()) joined += records[i++].text;
+        ASSERT_TRUE(joined == expected) << "the pieces up to record " << i << " do not join into "
+                                        << expected.substr(0, 10) << "...";
+    }
+    EXPECT_EQ(next_record, std::vector<int>(kThreads, kRecords));
+}
+
+// Counts the bytes that reach the log, without a lock: a child forked while another thread is in
+// here then finds nothing held.
+std::atomic<size_t> g_logged_bytes{0};
+#ifdef __ANDROID__
+void CountRecord(const __android_log_message* message) {
+    g_logged_bytes += std::strlen(message->message);
+}
+#else
+void CountRecord(const __android_logger_data*, const char* message) {
+    g_logged_bytes += std::strlen(message);
+}
+#endif
+
+// Builds a record long enough to be split, through the real write path, and tells whether all of
+// it reached the log. For a process with no other thread.
+bool WritesWholeRecord(const std::string& func) {
+    const std::string body(6000, 'x');
+    const size_t before = g_logged_bytes;
+    LogMessage(INFO, "VELK", func).stream() << body;
+    return g_logged_bytes - before == func.size() + 2 + body.size();  // "<" func ">" body
+}
+
+// A child's own ways to fail, as its exit code.
+constexpr int kNotWritten = 10;
+constexpr int kGrandchildFailed = 11;
+constexpr int kMemoryErrors = 12;
+// memcheck.sh's --error-exitcode, which reports Valgrind's errors in a process as it exits.
+constexpr int kValgrindErrorExit = 1;
 constexpr int kHung = -1;
-int ExitStatusWithin30s(pid_t child) {
+
+// A child's wait status, or kHung when it was still running at the deadline and was killed.
+int WaitStatusWithin30s(pid_t child) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     int status = 0;
     while (waitpid(child, &status, WNOHANG) == 0) {
@@ -199,42 +270,72 @@ int ExitStatusWithin30s(pid_t child) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : status;
+    return status;
 }
 
-// Records that hold the header lock for long, built on two threads while the main thread forks:
-// every child, and a child of each child, must still be able to build a record of its own.
-TEST_F(LogTest, ForkedChildrenBuildRecordsWhileOtherThreadsHoldTheHeaderLock) {
+// How a child failed, or "" when it did not. Under Valgrind a child's exit status also reports
+// the memory of the threads that did not follow it into the child; the child turns every other
+// error Valgrind finds in it into kMemoryErrors itself, so that exit stands for the leaks alone.
+std::string HowChildFailed(int status) {
+    if (status == kHung) return "hung";
+    if (WIFSIGNALED(status)) return "killed by signal " + std::to_string(WTERMSIG(status));
+    switch (WEXITSTATUS(status)) {
+        case 0:
+            return "";
+        case kValgrindErrorExit:
+            return RUNNING_ON_VALGRIND ? "" : "exited with 1";
+        case kNotWritten:
+            return "its record did not reach the log whole";
+        case kGrandchildFailed:
+            return "its own child failed";
+        case kMemoryErrors:
+            return "Valgrind found memory errors in it";
+        default:
+            return "exited with " + std::to_string(WEXITSTATUS(status));
+    }
+}
+
+// In a forked child: writes a record, and forks a child of its own that does the same unless this
+// is one already. Never returns.
+[[noreturn]] void RunChild(bool has_parent_child) {
+    const unsigned errors_before = VALGRIND_COUNT_ERRORS;
+    int code = WritesWholeRecord(has_parent_child ? "Grandchild" : "Child") ? 0 : kNotWritten;
+    if (code == 0 && !has_parent_child) {
+        const pid_t grandchild = fork();
+        if (grandchild == 0) RunChild(true);
+        if (grandchild < 0 || !HowChildFailed(WaitStatusWithin30s(grandchild)).empty()) {
+            code = kGrandchildFailed;
+        }
+    }
+    if (code == 0 && VALGRIND_COUNT_ERRORS != errors_before) code = kMemoryErrors;
+    _exit(code);
+}
+
+// Records that hold both locks for long, the header lock while a long header is written and the
+// split record lock while its record goes out in pieces, built on two threads while the main
+// thread forks: every child, and a child of each child, must still write a split record whole.
+TEST_F(LogTest, ForkedChildrenWriteRecordsWhileOtherThreadsHoldTheLocks) {
     constexpr int kChildren = 40;
-    constexpr int kGrandchildHung = 42;
+    __android_log_set_logger(CountRecord);
+    SetProperty(kBufferSizeKey, "0");
     const std::string long_class(256 * 1024, 'C');
     std::atomic<bool> stop{false};
     std::vector<std::thread> builders;
     for (int t = 0; t < 2; ++t) {
-        // QUIB is not enabled, so no record reaches the capture and its lock.
         builders.emplace_back([&] {
-            while (!stop) LogMessage(INFO, "QUIB", long_class, "run");
+            while (!stop) LogMessage(INFO, "VELK", long_class, "run");
         });
     }
-    bool stuck = false;
-    for (int i = 0; i < kChildren && !stuck; ++i) {
+    std::string failure;
+    for (int i = 0; i < kChildren && failure.empty(); ++i) {
         const pid_t child = fork();
         ASSERT_NE(child, -1);
-        if (child == 0) {
-            LogMessage(INFO, "QUIB", "Child", "run");
-            const pid_t grandchild = fork();
-            if (grandchild == 0) {
-                LogMessage(INFO, "QUIB", "Grandchild", "run");
-                _exit(0);
-            }
-            _exit(grandchild > 0 && ExitStatusWithin30s(grandchild) != kHung ? 0 : kGrandchildHung);
-        }
-        const int status = ExitStatusWithin30s(child);
-        stuck = status == kHung || status == kGrandchildHung;
+        if (child == 0) RunChild(false);
+        failure = HowChildFailed(WaitStatusWithin30s(child));
     }
     stop = true;
     for (std::thread& builder : builders) builder.join();
-    EXPECT_FALSE(stuck) << "a forked child could not build a record";
+    EXPECT_EQ(failure, "") << "a forked child failed";
 }
 
 }  // namespace

@@ -49,7 +49,7 @@ extern "C" void DUMPLOG(const std::string& module, const std::string& funcName, 
     // Each record is cut to fit the buffer size as it stands when the record is built, so every
     // chunk can pass the length check and the chunks together show the whole buffer.
     const size_t header_length = funcName.size() + 2;  // "<" funcName ">"
-    const size_t record_limit = RecordTextLimit(module.c_str());
+    const size_t record_limit = RecordTextLimit(module);
     const auto total = static_cast<size_t>(length);
     for (size_t offset = 0; offset < total;) {
         const size_t chunk =

@@ -1,6 +1,5 @@
 #include <android/log.h>
 #include <plumix_log.h>
-#include <pthread.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -11,6 +10,7 @@
 #include "../switches/saturated_length.h"
 #include "../switches/switch_questions.h"
 #include "log_write.h"
+#include "process_locks.h"
 #include "render.h"
 
 namespace vendor {
@@ -18,21 +18,6 @@ namespace korvane {
 namespace zunt_tools {
 namespace log {
 namespace {
-
-// Constant-initialised and never destroyed: there is no first-use guard that a fork could catch
-// half-way, and records may still be built on other threads while the process exits. A cache line
-// of its own, so that taking it does not evict what every record reads beside it.
-struct alignas(64) HeaderLock {
-    void lock() { pthread_mutex_lock(&mutex); }
-    void unlock() { pthread_mutex_unlock(&mutex); }
-
-    pthread_mutex_t mutex;
-} header_lock = {PTHREAD_MUTEX_INITIALIZER};
-
-// A fork waits until no other thread holds the lock, so the child, and its own children, which
-// inherit the handlers, can always log. Registered as the library loads, before any record.
-[[maybe_unused]] const int fork_handlers = pthread_atfork(
-        [] { header_lock.lock(); }, [] { header_lock.unlock(); }, [] { header_lock.unlock(); });
 
 // "<" className "::" funcName ">", the "className::" part only when className is not empty. Put
 // together before the lock is taken, so that the lock covers a single write; on the stack when
@@ -88,7 +73,7 @@ void WriteWhole(std::ostringstream& stream, const char* data, size_t size) {
 LogMessage::LogMessage(LogSeverity severity, const std::string& module,
                        const std::string& className, const std::string& funcName) {
     const Header header(className, funcName);
-    std::lock_guard<HeaderLock> guard(header_lock);
+    std::lock_guard<ProcessLock> guard(header_lock);
     severity_ = severity;
     module_ = module;
     WriteWhole(stream_, header.data(), header.size());
@@ -130,7 +115,7 @@ LogMessage::~LogMessage() noexcept {
         if (!IsShortEnough(SaturatedLength(text.size()))) return;
         const int priority = AndroidPriority(severity_);
         if (priority == ANDROID_LOG_UNKNOWN) return;
-        WriteRecord(priority, module_.c_str(), text.c_str());
+        WriteRecord(priority, module_, text.c_str());
     } catch (...) {
         // Logging must never take its caller down: a record that cannot be built is dropped.
     }
@@ -144,10 +129,13 @@ std::string LogMessage::ToString() {
     return stream_.str();
 }
 
-// The destructor's gate, without a record: what the macros ask before they build one.
+// The destructor's gate, without a record, and then liblog's own filter, which the write meets:
+// what the macros ask before they build one.
 bool IsLoggable(LogSeverity severity, const std::string& module) {
-    if (AndroidPriority(severity) == ANDROID_LOG_UNKNOWN) return false;
-    return AskSwitches(severity, module) == SwitchVerdict::kPass;
+    const int priority = AndroidPriority(severity);
+    if (priority == ANDROID_LOG_UNKNOWN) return false;
+    if (AskSwitches(severity, module) != SwitchVerdict::kPass) return false;
+    return PassesPlatformFilter(priority, module);
 }
 
 }  // namespace log

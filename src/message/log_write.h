@@ -1,28 +1,31 @@
-// Hands a record's text to liblog so that it arrives whole however long it is. Internal.
+// Hands a record's text to liblog so that it arrives whole however long it is, and asks liblog
+// whether it would. Internal.
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
+#include <string>
 
 namespace vendor {
 namespace korvane {
 namespace zunt_tools {
 namespace log {
 
-// What RecordTextLimit answers when the tag alone fills a record: no length helps then.
-constexpr size_t kNoRecordLimit = SIZE_MAX;
-
-// How many bytes of text one log record with this tag carries whole: the log daemon keeps a
+// How many bytes of text one log record of this module carries whole: the log daemon keeps a
 // priority byte, the tag and its NUL, and the text and its NUL in one payload, and trims the rest.
-// kNoRecordLimit when the tag leaves no room for any text.
-size_t RecordTextLimit(const char* tag);
+size_t RecordTextLimit(const std::string& module);
 
-// Writes text, up to its first NUL, as one record of this priority and tag, or, when it is longer
-// than a record carries, as consecutive records that joined in order are exactly the text. Each
-// but the last ends after its last line end within the limit, or else at the limit, moved back so
-// that no UTF-8 sequence is cut. With a tag too long for any text, the text goes whole in one
-// record: nothing split off could arrive either, and a logger of the process's own still gets it.
-void WriteRecord(int priority, const char* tag, const char* text);
+// Whether liblog lets a record of this priority and module through: the question
+// __android_log_write asks before it writes, about the tag the record is written with. On a
+// device the tag's log.tag and persist.log.tag properties and the process's minimum priority
+// answer it; on a host the minimum priority alone, INFO unless the program lowers it.
+bool PassesPlatformFilter(int priority, const std::string& module);
+
+// Writes text, up to its first NUL, as one record of this priority with the module's tag, or,
+// when it is longer than a record carries, as consecutive records that joined in order are
+// exactly the text, with no other record of the process between them. Each but the last ends
+// after its last line end within the limit, or else at the limit, moved back so that no UTF-8
+// sequence is cut.
+void WriteRecord(int priority, const std::string& module, const char* text);
 
 }  // namespace log
 }  // namespace zunt_tools

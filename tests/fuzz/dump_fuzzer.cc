@@ -25,11 +25,16 @@ namespace {
 using namespace vendor::korvane::zunt_tools::log;
 using namespace plumix_test;
 
-// Short, so that runs are quick: records too long for one log record come from long tags instead.
+// Short, so that runs are quick: records too long for one log record come from long names instead.
 constexpr size_t kMaxBuffer = 200;
 constexpr size_t kMaxName = 8;
-// Tags from this length up leave a log record room for a few bytes of text, and then for none.
-constexpr size_t kLongTag = 4000;
+// Module names from this length up straddle the longest tag written, 256 bytes.
+constexpr size_t kLongModule = 250;
+constexpr size_t kMaxTag = 256;
+// Class and function names from this length up make records about as long as one log record
+// carries, longer or shorter by the buffer; a function name that long leaves a dump's chunks room
+// for a few bytes, or for none.
+constexpr size_t kLongName = 3750;
 
 void Check(bool ok, const char* what) {
     if (ok) return;
@@ -50,6 +55,12 @@ const std::vector<std::string> kTypicalValues[kKeyCount] = {
 
 std::string CutAtNul(const std::string& text) {
     return text.substr(0, text.find('\0'));
+}
+
+// The tag a record of module is written with. Long module names here are ASCII, so no UTF-8
+// sequence meets the cut.
+std::string Tag(const std::string& module) {
+    return CutAtNul(module).substr(0, kMaxTag);
 }
 
 // A number as the properties are read: white space, a sign, digits up to the first other
@@ -140,7 +151,7 @@ void CheckOneRecord(const Switches& switches, int32_t severity, const std::strin
         Check(records.empty(), "a record the switches drop was written");
         return;
     }
-    const std::string tag = CutAtNul(module);
+    const std::string tag = Tag(module);
     Check(!records.empty(), "a record the switches let through was lost");
     for (const Record& record : records) {
         Check(record.priority == kSeverityPriorities[severity], "wrong priority");
@@ -156,19 +167,22 @@ void CheckDump(const Switches& switches, const std::string& module, const std::s
     const std::vector<Record> records = Records();
     ClearRecords();
     const std::string header = Header("", func_name);
-    const std::string tag = CutAtNul(module);
+    const std::string tag = Tag(module);
     // The longest text a chunk record may have: shorter than the buffer size, which 0 leaves open,
     // and no longer than one log record carries.
     const auto record_limit = static_cast<int64_t>(std::min<size_t>(RecordLimit(tag), INT64_MAX));
     const int64_t longest =
             switches.size == 0 ? record_limit : std::min(switches.size - 1, record_limit);
     size_t next = 0;
+    // The first record, in pieces when a long function name makes it longer than a log record.
     const auto expect_info = [&](const std::string& text) {
         if (!switches.Passes(INFO, module, text.size())) return;
-        Check(next < records.size() && records[next].text == text &&
-                      records[next].priority == ANDROID_LOG_INFO,
-              "a dump's first record was lost");
-        ++next;
+        std::string joined;
+        while (next < records.size() && joined.size() < text.size()) {
+            Check(records[next].priority == ANDROID_LOG_INFO, "a dump's first record was lost");
+            joined += records[next++].text;
+        }
+        Check(joined == text, "a dump's first record was lost");
     };
     if (data == nullptr || length == 0) {
         expect_info(header + "no dumplog output");
@@ -211,10 +225,10 @@ void CheckDump(const Switches& switches, const std::string& module, const std::s
 }
 
 // A category name with its letters in either case and, now and then, a byte's high bit set, which
-// must not fold back into the name; or any bytes at all; or a tag that crowds out the text.
+// must not fold back into the name; or any bytes at all; or a name longer than a tag.
 std::string Module(FuzzedDataProvider& in) {
     if (in.ConsumeIntegralInRange(0, 7) == 0) {
-        return std::string(kLongTag + in.ConsumeIntegralInRange<size_t>(0, 80), 'T');
+        return std::string(kLongModule + in.ConsumeIntegralInRange<size_t>(0, 12), 'T');
     }
     if (in.ConsumeBool()) return in.ConsumeRandomLengthString(kMaxName);
     std::string name =
@@ -225,6 +239,14 @@ std::string Module(FuzzedDataProvider& in) {
         if (change >= 4 && c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     }
     return name;
+}
+
+// Any short name, or now and then one that makes its record about as long as a log record.
+std::string Name(FuzzedDataProvider& in, char fill) {
+    if (in.ConsumeIntegralInRange(0, 7) == 0) {
+        return std::string(kLongName + in.ConsumeIntegralInRange<size_t>(0, 400), fill);
+    }
+    return in.ConsumeRandomLengthString(kMaxName);
 }
 
 std::string PropertyValue(FuzzedDataProvider& in, int key) {
@@ -260,8 +282,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* input, size_t input_size) {
     }
     const Switches switches(values);
     const std::string module = Module(in);
-    const std::string class_name = in.ConsumeRandomLengthString(kMaxName);
-    std::string func_name = in.ConsumeRandomLengthString(kMaxName);
+    const std::string class_name = Name(in, 'C');
+    std::string func_name = Name(in, 'F');
     std::replace(func_name.begin(), func_name.end(), '\0', '0');  // chunk headers arrive whole
     const int32_t severity =
             in.ConsumeBool() ? in.ConsumeIntegralInRange(-1, 7) : in.ConsumeIntegral<int32_t>();
