@@ -10,7 +10,6 @@
 // Without MESSAGE, each line of standard input becomes one record. The switches are read, parsed
 // and applied by the library's own code, so what this tool says is what a record meets.
 
-#include <android/log.h>
 #include <plumix_log.h>
 #ifndef __ANDROID__
 #include <android-base/properties.h>
@@ -99,25 +98,56 @@ bool ReadDumpInput(const std::string& path, std::string* bytes, std::string* err
     return true;
 }
 
-// Each line of standard input becomes one record; a read error ends it with a one-line error.
+// Writes one line as a record, or returns false, having written nothing, when the record does not
+// fit in memory. The text is put together in a record of a severity the library never writes and
+// only then swapped into the real one, so that no record goes out with a line cut short.
+bool LogLine(log::LogSeverity severity, const std::string& module, const std::string& class_name,
+             const std::string& func_name, const char* line, size_t length) {
+    try {
+        log::LogMessage text(static_cast<log::LogSeverity>(-1), module, class_name, func_name);
+        text.stream().exceptions(std::ios::badbit);
+        text.stream().write(line, static_cast<std::streamsize>(length));
+        log::LogMessage(severity, module, class_name, func_name)
+                .stream()
+                .rdbuf()
+                ->swap(*text.stream().rdbuf());
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+// Each line of standard input becomes one record. Any failure to read or log a line, a line too
+// long for memory included, ends the run with a one-line error once the lines before it are
+// written.
 int LogLines(log::LogSeverity severity, const std::string& module, const std::string& class_name,
              const std::string& func_name) {
+    constexpr char kTooLong[] = "a line too long for memory";
     char* line = nullptr;
     size_t capacity = 0;
-    ssize_t length;
-    while ((length = getline(&line, &capacity, stdin)) >= 0) {
+    std::string error;
+    for (;;) {
+        errno = 0;
+        const ssize_t read = getline(&line, &capacity, stdin);
+        if (read < 0) {
+            // glibc's getline tells of a line too long for memory by ENOMEM alone, with neither
+            // the error nor the end-of-file flag set.
+            if (std::ferror(stdin) || !std::feof(stdin)) {
+                error = errno == ENOMEM ? kTooLong : std::strerror(errno);
+            }
+            break;
+        }
+        size_t length = static_cast<size_t>(read);
         if (length > 0 && line[length - 1] == '\n') --length;
-        log::LogMessage(severity, module, class_name, func_name).stream()
-                << std::string(line, static_cast<size_t>(length));
+        if (!LogLine(severity, module, class_name, func_name, line, length)) {
+            error = kTooLong;
+            break;
+        }
     }
-    const int read_errno = errno;
-    const bool failed = std::ferror(stdin) != 0;
     std::free(line);
-    if (failed) {
-        std::cerr << "plumix-log: standard input: " << std::strerror(read_errno) << "\n";
-        return 1;
-    }
-    return 0;
+    if (error.empty()) return 0;
+    std::cerr << "plumix-log: standard input: " << error << "\n";
+    return 1;
 }
 
 #ifndef __ANDROID__
@@ -140,11 +170,6 @@ int Run(const plumix_tool::Options& options) {
     const std::vector<std::string>& operands = options.operands;
     if (options.command == Command::kStatus) return plumix_tool::RunStatus(options.porcelain);
     if (options.command == Command::kMask) return plumix_tool::RunMask(operands);
-
-#ifndef __ANDROID__
-    // A host liblog hides records below INFO on its own; let the library's gate alone decide.
-    __android_log_set_minimum_priority(ANDROID_LOG_VERBOSE);
-#endif
 
     const std::string& module = *options.module;
     const std::string& func_name = options.func_name;

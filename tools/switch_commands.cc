@@ -7,6 +7,7 @@
 #include <iostream>
 #include <set>
 
+#include "platform_filter.h"
 #include "saturated_length.h"
 #include "setting.h"
 #include "switch_questions.h"
@@ -159,6 +160,12 @@ int RunExplain(log::LogSeverity severity, const std::string& module, const std::
                   << Setting(View(log::kBufferSize)) << "; "
                   << SettingCommand(log::kBufferSize.key, std::to_string(length + int64_t{1}))
                   << " (or 0 for no limit)\n";
+        return 1;
+    }
+    // Past the switches just now, so liblog's own filter is what IsLoggable can still refuse.
+    if (!log::IsLoggable(severity, module)) {
+        std::cout << "dropped by the platform log filter: "
+                  << PlatformFilterReason(severity, module) << "\n";
         return 1;
     }
     std::cout << "written: " << log::SeverityName(severity) << " record of " << Printable(module)

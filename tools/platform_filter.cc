@@ -1,0 +1,53 @@
+#include "platform_filter.h"
+
+#include <android-base/properties.h>
+
+#include <string>
+
+#include "../src/message/tag.h"
+#include "switch_view.h"
+#include "switches.h"
+
+namespace plumix_tool {
+namespace {
+
+namespace log = vendor::korvane::zunt_tools::log;
+
+#ifdef __ANDROID__
+// The letter liblog's tag properties take for a severity's priority.
+char PriorityLetter(log::LogSeverity severity) {
+    static constexpr char kLetters[] = {'V', 'D', 'I', 'W', 'E', 'E', 'F'};
+    return severity >= log::VERBOSE && severity <= log::FATAL ? kLetters[severity] : 'V';
+}
+#endif
+
+}  // namespace
+
+std::string PlatformFilterReason(log::LogSeverity severity, const std::string& module) {
+#ifdef __ANDROID__
+    // liblog takes the first of these that holds a priority letter: the tag's own before the
+    // global ones, the persistent one of each pair first.
+    const std::string tag = log::WrittenTag(module).c_str();
+    const std::string keys[] = {"persist.log.tag." + tag, "log.tag." + tag, "persist.log.tag",
+                                "log.tag"};
+    std::string settings;
+    bool persistent_tag_set = false;
+    for (const std::string& key : keys) {
+        const std::string value = android::base::GetProperty(key, "");
+        if (value.empty()) continue;
+        settings += (settings.empty() ? " (" : ", ") + key + " = " + Printable(value);
+        persistent_tag_set = persistent_tag_set || &key == &keys[0];
+    }
+    if (!settings.empty()) settings += ')';
+    return "liblog holds back " + log::SeverityName(severity) + " records of tag " +
+           Printable(tag) + settings + "; setprop " + keys[persistent_tag_set ? 0 : 1] + ' ' +
+           PriorityLetter(severity);
+#else
+    (void)module;
+    return log::SeverityName(severity) +
+           " is below liblog's minimum priority, which on a host is INFO unless the program "
+           "lowers it (__android_log_set_minimum_priority)";
+#endif
+}
+
+}  // namespace plumix_tool
