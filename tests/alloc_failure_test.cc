@@ -1,7 +1,9 @@
 // Memory exhausted while a record is built. This binary replaces the global allocator with one
-// that a thread can arm to fail once after a given number of allocations.
+// that a thread can arm to fail once after a given number of allocations. Like malloc, it sets
+// errno when it fails, and when armed to, when it succeeds.
 #include <plumix_log.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
 #include <future>
@@ -19,14 +21,17 @@ namespace {
 thread_local long t_allocations_before_failure = -1;  // below 0: disarmed
 thread_local long t_allocations = 0;
 thread_local int t_failures = 0;
+thread_local int t_errno_on_success = 0;  // 0: left alone
 
 void* Allocate(std::size_t size) {
     ++t_allocations;
     if (t_allocations_before_failure == 0) {
         t_allocations_before_failure = -1;
         ++t_failures;
+        errno = ENOMEM;
         return nullptr;
     }
+    if (t_errno_on_success != 0) errno = t_errno_on_success;
     if (t_allocations_before_failure > 0) --t_allocations_before_failure;
     return std::malloc(size == 0 ? 1 : size);
 }
@@ -188,6 +193,116 @@ TEST_F(AllocFailureTest, FailureWhileRenderingWritesHeaderAloneAndReachesCaller)
         Disarm();
         EXPECT_EQ(t_failures, 1);
         EXPECT_EQ(Texts(), TextList({"<" + func_name_ + ">"}));
+    }
+}
+
+// From here on every allocation that succeeds sets errno, as a malloc may.
+void SetErrnoOnAllocation() {
+    t_errno_on_success = EOVERFLOW;
+    t_allocations = 0;
+}
+
+// Each entry point, written and dropped, with errno set by the allocations (and by one that fails,
+// inside the destructor) that it and the property reads make: the caller's errno comes back.
+TEST_F(AllocFailureTest, EveryEntryPointLeavesErrnoAsItFoundIt) {
+    ShowDumpChunks();
+    // Long enough that reading the mask and copying these need the heap.
+    SetProperty(kCategoryKey, std::string(20, ' ') + "0x01011");
+    static const std::string kLong(100, 'x');
+    static const char kBytes[] = "\x01 bytes past the small buffer of a string \xFF";
+    const std::pair<const char*, void (*)()> cases[] = {
+            {"LogMessage written",
+             [] {
+                 SetErrnoOnAllocation();
+                 LogMessage(INFO, "VELK", kLong, "run");
+             }},
+            {"LogMessage dropped",
+             [] {
+                 SetErrnoOnAllocation();
+                 LogMessage(INFO, kLong, "run");
+             }},
+            {"LogMessage of bytes",
+             [] {
+                 SetErrnoOnAllocation();
+                 LogMessage(INFO, "VELK", "run", kBytes, 50);
+             }},
+            {"ToString",
+             [] {
+                 LogMessage record(INFO, kLong, kLong);
+                 SetErrnoOnAllocation();
+                 record.ToString();
+             }},
+            {"destructor, allocation failing",
+             [] {
+                 LogMessage record(INFO, "VELK", kLong);
+                 SetErrnoOnAllocation();
+                 FailAfter(0);
+             }},
+            {"IsLoggable yes",
+             [] {
+                 SetErrnoOnAllocation();
+                 IsLoggable(INFO, "VELK");
+             }},
+            {"IsLoggable no",
+             [] {
+                 SetErrnoOnAllocation();
+                 IsLoggable(DEBUG, "ORNE");
+             }},
+            {"DUMPLOG written",
+             [] {
+                 SetErrnoOnAllocation();
+                 DUMPLOG("VELK", "run", kBytes, 50);
+             }},
+            {"DUMPLOG dropped",
+             [] {
+                 SetErrnoOnAllocation();
+                 DUMPLOG("QUIB", "run", kBytes, 50);
+             }},
+            {"LogMessageData",
+             [] {
+                 static std::string text;
+                 text = kLong;
+                 SetErrnoOnAllocation();
+                 LogMessageData data(kBytes, 50);
+                 data.AddBuffer(text);
+                 data.GetBuffer();
+             }},
+            {"Convert",
+             [] {
+                 std::string out = kLong;
+                 out.shrink_to_fit();
+                 SetErrnoOnAllocation();
+                 ConvertCtrlASCII('\0', out);
+                 ConvertNonASCII('\xFF', out);
+             }},
+            {"macros written",
+             [] {
+                 SetErrnoOnAllocation();
+                 PLUMIX_LOG(INFO, "VELK") << kLong;
+                 PLUMIX_LOG_CLASS_IF(INFO, "VELK", kLong, true) << kLong;
+                 PLUMIX_LOG_EVERY_N(INFO, "VELK", 1) << kLong;
+                 PLUMIX_LOG_FIRST_N(INFO, "VELK", 1) << kLong;
+                 PLUMIX_LOG_EVERY_N_SEC(INFO, "VELK", 0) << kLong;
+                 PLUMIX_PLOG(INFO, "VELK") << kLong;
+                 PLUMIX_DUMP_CLASS("VELK", kLong, kBytes, 50u);
+             }},
+            {"macros dropped",
+             [] {
+                 SetErrnoOnAllocation();
+                 PLUMIX_LOG(INFO, "QUIB") << kLong;
+                 PLUMIX_LOG_CLASS_IF(INFO, "QUIB", kLong, true) << kLong;
+                 PLUMIX_LOG_EVERY_N(INFO, "QUIB", 1) << kLong;
+                 PLUMIX_PLOG(INFO, "QUIB") << kLong;
+                 PLUMIX_DUMP("QUIB", kBytes, 50L);
+             }},
+    };
+    for (const auto& [what, call] : cases) {
+        errno = EINTR;
+        call();
+        t_errno_on_success = 0;
+        Disarm();
+        EXPECT_EQ(errno, EINTR) << what;
+        EXPECT_GT(t_allocations, 0) << what << ": nothing set errno";
     }
 }
 

@@ -15,6 +15,7 @@ using vendor::korvane::zunt_tools::log::DEBUG;
 using vendor::korvane::zunt_tools::log::INFO;
 using vendor::korvane::zunt_tools::log::LogMessage;
 using vendor::korvane::zunt_tools::log::RecordTextLimit;
+using vendor::korvane::zunt_tools::log::internal::ErrnoKeeper;
 
 namespace {
 
@@ -39,6 +40,7 @@ size_t NextChunk(const char* data, size_t remaining, size_t header_length, int32
 
 extern "C" void DUMPLOG(const std::string& module, const std::string& funcName, const char* data,
                         int length) {
+    const ErrnoKeeper errno_keeper;
     if (data == nullptr || length == 0) {
         LogMessage(INFO, module, funcName).stream() << "no dumplog output";
         return;

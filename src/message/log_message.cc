@@ -72,6 +72,7 @@ void WriteWhole(std::ostringstream& stream, const char* data, size_t size) {
 
 LogMessage::LogMessage(LogSeverity severity, const std::string& module,
                        const std::string& className, const std::string& funcName) {
+    const internal::ErrnoKeeper errno_keeper;
     const Header header(className, funcName);
     std::lock_guard<ProcessLock> guard(header_lock);
     severity_ = severity;
@@ -87,6 +88,7 @@ LogMessage::LogMessage(LogSeverity severity, const std::string& module, const st
 LogMessage::LogMessage(LogSeverity severity, const std::string& module, const std::string& funcName,
                        const char* buffer, int length)
     : LogMessage(severity, module, std::string(), funcName) {
+    const internal::ErrnoKeeper errno_keeper;
     if (buffer == nullptr || length < 1) return;
     // Printable bytes render as themselves, so they go into the stream without a rendered copy.
     const auto size = static_cast<size_t>(length);
@@ -108,6 +110,7 @@ LogMessage::LogMessage(LogSeverity severity, const std::string& module, const st
 }
 
 LogMessage::~LogMessage() noexcept {
+    const internal::ErrnoKeeper errno_keeper;
     try {
         if (AskSwitches(severity_, module_) != SwitchVerdict::kPass) return;
         // Taken once: the length check and the write see the same text.
@@ -126,12 +129,14 @@ std::ostringstream& LogMessage::stream() {
 }
 
 std::string LogMessage::ToString() {
+    const internal::ErrnoKeeper errno_keeper;
     return stream_.str();
 }
 
 // The destructor's gate, without a record, and then liblog's own filter, which the write meets:
 // what the macros ask before they build one.
 bool IsLoggable(LogSeverity severity, const std::string& module) {
+    const internal::ErrnoKeeper errno_keeper;
     const int priority = AndroidPriority(severity);
     if (priority == ANDROID_LOG_UNKNOWN) return false;
     if (AskSwitches(severity, module) != SwitchVerdict::kPass) return false;
