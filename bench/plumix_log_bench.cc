@@ -12,6 +12,7 @@
 #include <spdlog/logger.h>
 #include <spdlog/sinks/base_sink.h>
 
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -410,6 +411,58 @@ BENCHMARK(BM_RenderPrintable)->UseRealTime();
 BENCHMARK(BM_RenderRandom)->UseRealTime();
 BENCHMARK(BM_Memcpy)->UseRealTime();
 BENCHMARK(BM_DumplogPrintable)->UseRealTime();
+
+// --- Rate limits, conditions and errno records ------------------------------------------------
+
+// The same record as Hal::run's through the other macros, from a function run of class Hal.
+struct HalLimited {
+    static void run(plumix::LogSeverity severity, const char* module, uint64_t n) {
+        PLUMIX_LOG_CLASS_EVERY_N(severity, module, kClassName, n) << kBody;
+    }
+};
+
+struct HalIf {
+    static void run(plumix::LogSeverity severity, const char* module, bool condition) {
+        PLUMIX_LOG_CLASS_IF(severity, module, kClassName, condition) << kBody;
+    }
+};
+
+struct HalPlog {
+    static void run(plumix::LogSeverity severity, const char* module) {
+        PLUMIX_PLOG_CLASS(severity, module, kClassName) << kBody;
+    }
+};
+
+// Past the gate (VELK at INFO reads what the threshold row reads), then held back by the count:
+// the site's one written record comes before the loop.
+void BM_MacroEveryNHeldBack(benchmark::State& state) {
+    constexpr uint64_t kNever = uint64_t{1} << 62;
+    HalLimited::run(plumix::INFO, "VELK", kNever);
+    const uint64_t before = t_records;
+    for (auto _ : state) HalLimited::run(plumix::INFO, "VELK", kNever);
+    ExpectRecords(state, before, 0);
+}
+
+void BM_MacroIfFalse(benchmark::State& state) {
+    const uint64_t before = t_records;
+    for (auto _ : state) {
+        bool condition = false;
+        benchmark::DoNotOptimize(condition);
+        HalIf::run(plumix::INFO, "VELK", condition);
+    }
+    ExpectRecords(state, before, 0);
+}
+
+void BM_MacroPlogWritten(benchmark::State& state) {
+    errno = EIO;
+    const uint64_t before = t_records;
+    for (auto _ : state) HalPlog::run(plumix::INFO, "VELK");
+    ExpectRecords(state, before, state.iterations());
+}
+
+BENCHMARK(BM_MacroEveryNHeldBack)->UseRealTime();
+BENCHMARK(BM_MacroIfFalse)->UseRealTime();
+BENCHMARK(BM_MacroPlogWritten)->UseRealTime();
 
 }  // namespace
 

@@ -47,6 +47,9 @@ ROWS = [
      "ns"),
     ("serials: peer: libbase LOG(DEBUG) under its minimum, dropped",
      "serial:BM_PeerLibbaseLogDropped/real_time", "ns"),
+    ("macro: every-n pass held back by its limit", "BM_MacroEveryNHeldBack/real_time", "ns"),
+    ("macro: PLUMIX_LOG_IF, condition false", "BM_MacroIfFalse/real_time", "ns"),
+    ("macro: PLUMIX_PLOG written", "BM_MacroPlogWritten/real_time", "ns"),
 ]
 
 # The prefix of the rows from SERIAL.json, and how each run must have read its switches.
@@ -100,6 +103,12 @@ GOALS = [
      "<=", 2.0),
     ("serials: macro written <= 1.05 x written", "serial:BM_MacroWritten/real_time",
      "serial:BM_LibraryWritten/real_time", "<=", 1.05),
+    ("every-n held back <= 1.2 x macro dropped (threshold, same module and reads)",
+     "BM_MacroEveryNHeldBack/real_time", "BM_MacroDroppedThreshold/real_time", "<=", 1.2),
+    ("PLUMIX_LOG_IF false <= 2 x libbase LOG(DEBUG) dropped", "BM_MacroIfFalse/real_time",
+     "BM_PeerLibbaseLogDropped/real_time", "<=", 2.0),
+    ("PLUMIX_PLOG written <= 1.1 x macro written", "BM_MacroPlogWritten/real_time",
+     "BM_MacroWritten/real_time", "<=", 1.1),
 ]
 
 # Not goals: the macros beside the peers, and how well this machine ran two threads at once
