@@ -210,6 +210,7 @@ TEST_F(AllocFailureTest, EveryEntryPointLeavesErrnoAsItFoundIt) {
     SetProperty(kCategoryKey, std::string(20, ' ') + "0x01011");
     static const std::string kLong(100, 'x');
     static const char kBytes[] = "\x01 bytes past the small buffer of a string \xFF";
+    static constexpr int kByteCount = sizeof(kBytes);
     const std::pair<const char*, void (*)()> cases[] = {
             {"LogMessage written",
              [] {
@@ -224,7 +225,7 @@ TEST_F(AllocFailureTest, EveryEntryPointLeavesErrnoAsItFoundIt) {
             {"LogMessage of bytes",
              [] {
                  SetErrnoOnAllocation();
-                 LogMessage(INFO, "VELK", "run", kBytes, 50);
+                 LogMessage(INFO, "VELK", "run", kBytes, kByteCount);
              }},
             {"ToString",
              [] {
@@ -251,19 +252,19 @@ TEST_F(AllocFailureTest, EveryEntryPointLeavesErrnoAsItFoundIt) {
             {"DUMPLOG written",
              [] {
                  SetErrnoOnAllocation();
-                 DUMPLOG("VELK", "run", kBytes, 50);
+                 DUMPLOG("VELK", "run", kBytes, kByteCount);
              }},
             {"DUMPLOG dropped",
              [] {
                  SetErrnoOnAllocation();
-                 DUMPLOG("QUIB", "run", kBytes, 50);
+                 DUMPLOG("QUIB", "run", kBytes, kByteCount);
              }},
             {"LogMessageData",
              [] {
                  static std::string text;
                  text = kLong;
                  SetErrnoOnAllocation();
-                 LogMessageData data(kBytes, 50);
+                 LogMessageData data(kBytes, kByteCount);
                  data.AddBuffer(text);
                  data.GetBuffer();
              }},
@@ -284,7 +285,7 @@ TEST_F(AllocFailureTest, EveryEntryPointLeavesErrnoAsItFoundIt) {
                  PLUMIX_LOG_FIRST_N(INFO, "VELK", 1) << kLong;
                  PLUMIX_LOG_EVERY_N_SEC(INFO, "VELK", 0) << kLong;
                  PLUMIX_PLOG(INFO, "VELK") << kLong;
-                 PLUMIX_DUMP_CLASS("VELK", kLong, kBytes, 50u);
+                 PLUMIX_DUMP_CLASS("VELK", kLong, kBytes, unsigned{kByteCount});
              }},
             {"macros dropped",
              [] {
@@ -293,7 +294,7 @@ TEST_F(AllocFailureTest, EveryEntryPointLeavesErrnoAsItFoundIt) {
                  PLUMIX_LOG_CLASS_IF(INFO, "QUIB", kLong, true) << kLong;
                  PLUMIX_LOG_EVERY_N(INFO, "QUIB", 1) << kLong;
                  PLUMIX_PLOG(INFO, "QUIB") << kLong;
-                 PLUMIX_DUMP("QUIB", kBytes, 50L);
+                 PLUMIX_DUMP("QUIB", kBytes, long{kByteCount});
              }},
     };
     for (const auto& [what, call] : cases) {
