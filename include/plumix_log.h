@@ -210,11 +210,24 @@ struct ErrnoText {
 
     void AppendTo(std::ostream& out) const {
         char buffer[128] = "";
-        out << ": " << Text(strerror_r(value, buffer, sizeof(buffer)), buffer);
+        out << ": " << Describe(buffer, sizeof(buffer));
+    }
+
+    // glibc's strerror_r looks its text up among the translations, a tenth of a written record;
+    // its untranslated description is the text bionic gives anyway.
+    const char* Describe(char* buffer, size_t size) const {
+#if defined(__GLIBC__) && defined(_GNU_SOURCE) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 32)
+        if (const char* description = strerrordesc_np(value)) return description;
+#endif
+        return Text(strerror_r(value, buffer, size), buffer);
     }
     // The XSI strerror_r fills the buffer; the GNU one may answer with a text of its own.
-    static const char* Text(int, const char* buffer) { return buffer; }
-    static const char* Text(const char* text, const char*) { return text; }
+    static const char* Text(int, const char* buffer) {
+        return buffer;
+    }
+    static const char* Text(const char* text, const char*) {
+        return text;
+    }
 };
 
 struct HeldBack {

@@ -277,12 +277,12 @@ TEST_F(LogMacroTest, PlogEndsWithTheTextOfErrnoAsTheStatementBegan) {
     EXPECT_EQ(errno, EACCES);  // what the severity left; the streamed text's change is undone
     errno = EIO;
     PLUMIX_PLOG_CLASS(ERROR, (errno = EPERM, "VELK"), "Hal");
-    errno = 0;
+    errno = 4321;  // no error of the platform's: its text comes another way
     PLUMIX_PLOG(ERROR, "QUIB") << "at most ERROR passes every module";
     EXPECT_EQ(Texts(), (TextList{"<TestBody>streamed open: " + std::string(std::strerror(ENOENT)),
                                  "<Hal::TestBody>: " + std::string(std::strerror(EIO)),
                                  "<TestBody>at most ERROR passes every module: " +
-                                         std::string(std::strerror(0))}));
+                                         std::string(std::strerror(4321))}));
 }
 
 TEST_F(LogMacroTest, DumpsAnyByteBufferWithAnyIntegerLength) {
