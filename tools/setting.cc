@@ -1,7 +1,5 @@
 #include "setting.h"
 
-#include <vector>
-
 #include "switches.h"
 
 namespace plumix_tool {
@@ -37,15 +35,13 @@ std::string SettingCommand(const std::string& key, const std::string& value) {
 }
 
 std::string MeantSwitchKey(const std::string& key) {
-    std::vector<std::string> keys;
-    log::ForEachSwitch([&](const auto& s) { keys.push_back(s.key); });
-    for (const std::string& switch_key : keys) {
-        if (key == switch_key) return "";
-    }
-    for (const std::string& switch_key : keys) {
-        if (IsOneEditApart(key, switch_key)) return switch_key;
-    }
-    return "";
+    bool is_switch = false;
+    std::string meant;
+    log::ForEachSwitch([&](const auto& s) {
+        is_switch = is_switch || key == s.key;
+        if (meant.empty() && IsOneEditApart(key, s.key)) meant = s.key;
+    });
+    return is_switch ? "" : meant;
 }
 
 }  // namespace plumix_tool

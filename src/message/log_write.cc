@@ -52,7 +52,7 @@ class SplitRecordGuard {
 };
 
 size_t TextLimit(const WrittenTag& tag) {
-    return kMaxPayload - kPayloadOverhead - std::strlen(tag.c_str());
+    return kMaxPayload - kPayloadOverhead - tag.size();
 }
 
 // The length of the first record's text when text is longer than limit.

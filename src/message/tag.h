@@ -39,21 +39,23 @@ inline size_t Utf8CutBefore(std::string_view text, size_t limit) {
 // it is longer; NUL-terminated either way. The switches still decide on the whole module name.
 class WrittenTag {
   public:
-    explicit WrittenTag(const std::string& module) : tag_(module.c_str()) {
-        const std::string_view name(tag_);
-        if (name.size() <= kMaxTagLength) return;
-        const size_t length = Utf8CutBefore(name, kMaxTagLength);
-        std::memcpy(cut_, name.data(), length);
-        cut_[length] = '\0';
+    explicit WrittenTag(const std::string& module)
+        : tag_(module.c_str()), size_(std::strlen(tag_)) {
+        if (size_ <= kMaxTagLength) return;
+        size_ = Utf8CutBefore(std::string_view(tag_, size_), kMaxTagLength);
+        std::memcpy(cut_, tag_, size_);
+        cut_[size_] = '\0';
         tag_ = cut_;
     }
     WrittenTag(const WrittenTag&) = delete;
     WrittenTag& operator=(const WrittenTag&) = delete;
 
     const char* c_str() const { return tag_; }
+    size_t size() const { return size_; }
 
   private:
     const char* tag_;
+    size_t size_;
     char cut_[kMaxTagLength + 1];
 };
 

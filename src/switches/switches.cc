@@ -9,7 +9,6 @@ namespace vendor {
 namespace korvane {
 namespace zunt_tools {
 namespace log {
-namespace {}  // namespace
 
 std::string LoggingOnMeaning(bool on) {
     return on ? "logging on" : "logging off (only the text 1 turns it on)";
