@@ -474,9 +474,10 @@ int main(int argc, char** argv) {
     for (const char* key : kPropertyKeys) android::base::SetProperty(key, "");
 
     // report.py checks that the serial rows came through the serials.
-    benchmark::AddCustomContext("switch_reads", vendor::korvane::zunt_tools::log::HasPropertyArea()
-                                                        ? "property area serials"
-                                                        : "android::base::GetProperty");
+    benchmark::AddCustomContext("switch_reads",
+                                vendor::korvane::zunt_tools::log::internal::HasPropertyArea()
+                                        ? "property area serials"
+                                        : "android::base::GetProperty");
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

@@ -75,10 +75,7 @@
 
 #define PLUMIX_LOG_EXPORT __attribute__((visibility("default")))
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log {
 
 enum LogSeverity : int32_t {
     VERBOSE = 0,   // ANDROID_LOG_VERBOSE
@@ -160,10 +157,7 @@ struct LogMessageVoidify_ {
     void operator&(std::ostream&) {}
 };
 
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log
 
 // Writes an INFO record "dumplog length is N", then, when vendor.plumix.dumplog.on is not "0"
 // and the module is enabled, the rendered buffer as DEBUG records, each holding as many whole
@@ -174,10 +168,7 @@ struct LogMessageVoidify_ {
 extern "C" PLUMIX_LOG_EXPORT void DUMPLOG(const std::string& module, const std::string& funcName,
                                           const char* data, int length);
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log {
 
 // The macros' helpers. Inline, so not part of the library's binary interface.
 namespace internal {
@@ -368,10 +359,7 @@ void Dump(const std::string& module, const std::string& className, const char* f
 }
 
 }  // namespace internal
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log
 
 // The macros ask IsLoggable first and build the LogMessage only when it says yes; the
 // destructor then decides once more, with the length check, so a property changed in between is

@@ -4,10 +4,7 @@
 
 #include "plumix_log_testing.h"
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log {
 namespace testing {
 namespace {
 
@@ -91,7 +88,4 @@ void ScopedLogCapture::Clear() {
 }
 
 }  // namespace testing
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log

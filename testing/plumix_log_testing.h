@@ -23,10 +23,7 @@
 #include <string>
 #include <vector>
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log {
 namespace testing {
 
 // One record as liblog was handed it. The priority is liblog's (ANDROID_LOG_VERBOSE ..
@@ -86,7 +83,4 @@ class ScopedProperty {
 };
 
 }  // namespace testing
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log

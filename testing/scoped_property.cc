@@ -2,10 +2,7 @@
 
 #include "plumix_log_testing.h"
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log {
 namespace testing {
 
 ScopedProperty::ScopedProperty(const std::string& key, const std::string& value)
@@ -22,7 +19,4 @@ bool ScopedProperty::IsSet() const {
 }
 
 }  // namespace testing
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log

@@ -241,7 +241,7 @@ TEST(SaturatedLengthTest, TextsOf2GiBOrMoreCountAsTheLargestLengthInsteadOfWrapp
             {SIZE_MAX, INT32_MAX},  // would wrap to -1
     };
     for (const auto& [length, counted] : cases)
-        EXPECT_EQ(SaturatedLength(length), counted) << length;
+        EXPECT_EQ(internal::SaturatedLength(length), counted) << length;
 }
 
 }  // namespace

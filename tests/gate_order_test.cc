@@ -52,7 +52,7 @@ const std::string kOn = kOnKey, kMask = kCategoryKey, kThreshold = kSeverityKey,
                   kSize = kBufferSizeKey, kDumps = kDumpOnKey;
 
 bool ReadsThroughSerials() {
-    return vendor::korvane::zunt_tools::log::HasPropertyArea();
+    return vendor::korvane::zunt_tools::log::internal::HasPropertyArea();
 }
 
 void Answer(const Values& values) {

@@ -16,6 +16,7 @@
 namespace {
 
 using namespace vendor::korvane::zunt_tools::log;
+using namespace vendor::korvane::zunt_tools::log::internal;
 using namespace plumix_test;
 
 using Modules = std::set<std::string>;

@@ -25,7 +25,7 @@ bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
 // A severity's name or its first letter, in either case: the names' first letters differ.
 std::optional<log::LogSeverity> ParsePriority(const std::string& text) {
     for (int severity = log::VERBOSE; severity <= log::FATAL; ++severity) {
-        const std::string name = log::SeverityName(severity);
+        const std::string name = log::internal::SeverityName(severity);
         if (EqualsIgnoringCase(text, name) || EqualsIgnoringCase(text, name.substr(0, 1))) {
             return static_cast<log::LogSeverity>(severity);
         }
@@ -39,7 +39,7 @@ bool IsMisplacedOption(const std::string& argument) {
     if (argument.compare(0, 2, "--") == 0) return true;
     return argument.size() >= 2 && argument[0] == '-' && argument[1] != ':' &&
            std::strchr(kShortOptions, argument[1]) != nullptr &&
-           log::FindCategory(argument.substr(1)) == nullptr;
+           log::internal::FindCategory(argument.substr(1)) == nullptr;
 }
 
 }  // namespace

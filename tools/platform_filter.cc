@@ -27,7 +27,7 @@ std::string PlatformFilterReason(log::LogSeverity severity, const std::string& m
 #ifdef __ANDROID__
     // liblog takes the first of these that holds a priority letter: the tag's own before the
     // global ones, the persistent one of each pair first.
-    const std::string tag = log::WrittenTag(module).c_str();
+    const std::string tag = log::internal::WrittenTag(module).c_str();
     const std::string keys[] = {"persist.log.tag." + tag, "log.tag." + tag, "persist.log.tag",
                                 "log.tag"};
     std::string settings;
@@ -39,12 +39,12 @@ std::string PlatformFilterReason(log::LogSeverity severity, const std::string& m
         persistent_tag_set = persistent_tag_set || &key == &keys[0];
     }
     if (!settings.empty()) settings += ')';
-    return "liblog holds back " + log::SeverityName(severity) + " records of tag " +
+    return "liblog holds back " + log::internal::SeverityName(severity) + " records of tag " +
            Printable(tag) + settings + "; setprop " + keys[persistent_tag_set ? 0 : 1] + ' ' +
            PriorityLetter(severity);
 #else
     (void)module;
-    return log::SeverityName(severity) +
+    return log::internal::SeverityName(severity) +
            " is below liblog's minimum priority, which on a host is INFO unless the program "
            "lowers it (__android_log_set_minimum_priority)";
 #endif

@@ -37,7 +37,7 @@ std::string SettingCommand(const std::string& key, const std::string& value) {
 std::string MeantSwitchKey(const std::string& key) {
     bool is_switch = false;
     std::string meant;
-    log::ForEachSwitch([&](const auto& s) {
+    log::internal::ForEachSwitch([&](const auto& s) {
         is_switch = is_switch || key == s.key;
         if (meant.empty() && IsOneEditApart(key, s.key)) meant = s.key;
     });

@@ -54,20 +54,21 @@ std::string RecordText(const std::string& module, const std::string& class_name,
 
 // Every module of the table, in the order of their digits: those a mask with every bit set enables.
 std::string KnownModules() {
-    return log::EnabledModules(-1);
+    return log::internal::EnabledModules(-1);
 }
 
 int ExplainModuleNotEnabled(const std::string& module) {
-    const log::Category* category = log::FindCategory(module);
+    const log::internal::Category* category = log::internal::FindCategory(module);
     if (category == nullptr) {
         std::cout << "dropped: module " << Printable(module) << " has no digit in "
-                  << log::kCategoryMask.key << ", so no mask enables it; only ERROR and above "
+                  << log::internal::kCategoryMask.key
+                  << ", so no mask enables it; only ERROR and above "
                   << "are written for it (known modules: " << KnownModules() << ")\n";
         return 1;
     }
     std::cout << "dropped: module " << category->name << " is not enabled by "
-              << Setting(View(log::kCategoryMask)) << "; plumix-log --mask +" << category->name
-              << "\n";
+              << Setting(View(log::internal::kCategoryMask)) << "; plumix-log --mask +"
+              << category->name << "\n";
     return 1;
 }
 
@@ -106,17 +107,19 @@ int RunMask(const std::vector<std::string>& names) {
     }
     if (relative != 0) WarnIfPropertiesHidden();
 
-    std::set<const log::Category*> enabled;
+    std::set<const log::internal::Category*> enabled;
     if (relative != 0) {
-        const log::CategorySet in_force =
-                log::EnabledCategories(log::kCategoryMask.ValueOf(RawText(log::kCategoryMask)));
-        for (const log::Category& category : log::kCategoryTable) {
-            if (log::IsEnabledIn(in_force, std::string(category.name))) enabled.insert(&category);
+        const log::internal::CategorySet in_force = log::internal::EnabledCategories(
+                log::internal::kCategoryMask.ValueOf(RawText(log::internal::kCategoryMask)));
+        for (const log::internal::Category& category : log::internal::kCategoryTable) {
+            if (log::internal::IsEnabledIn(in_force, std::string(category.name)))
+                enabled.insert(&category);
         }
     }
     for (const std::string& name : names) {
         const bool add = name[0] != '-';
-        const log::Category* category = log::FindCategory(relative != 0 ? name.substr(1) : name);
+        const log::internal::Category* category =
+                log::internal::FindCategory(relative != 0 ? name.substr(1) : name);
         if (category == nullptr) {
             return UsageError("unknown module '" + name + "' (known: " + KnownModules() + ")");
         }
@@ -128,9 +131,10 @@ int RunMask(const std::vector<std::string>& names) {
     }
     // Only the table's bits, none of them the sign bit: the value always reads back as it is.
     int64_t mask = 0;
-    for (const log::Category* category : enabled) mask |= int64_t{1} << category->bit;
-    std::cout << log::MaskNotation(mask) << '\n'
-              << SettingCommand(log::kCategoryMask.key, log::MaskNotation(mask)) << '\n';
+    for (const log::internal::Category* category : enabled) mask |= int64_t{1} << category->bit;
+    std::cout << log::internal::MaskNotation(mask) << '\n'
+              << SettingCommand(log::internal::kCategoryMask.key, log::internal::MaskNotation(mask))
+              << '\n';
     return 0;
 }
 
@@ -138,27 +142,30 @@ int RunExplain(log::LogSeverity severity, const std::string& module, const std::
                const std::string& func_name, const std::string& message) {
     WarnIfPropertiesHidden();
     // The same questions in the same order as a record's destructor asks them.
-    switch (log::AskSwitches(severity, module)) {
-        case log::SwitchVerdict::kLoggingOff:
-            std::cout << "dropped: logging is off: " << Setting(View(log::kLoggingOn)) << "; "
-                      << SettingCommand(log::kLoggingOn.key, "1") << "\n";
+    switch (log::internal::AskSwitches(severity, module)) {
+        case log::internal::SwitchVerdict::kLoggingOff:
+            std::cout << "dropped: logging is off: " << Setting(View(log::internal::kLoggingOn))
+                      << "; " << SettingCommand(log::internal::kLoggingOn.key, "1") << "\n";
             return 1;
-        case log::SwitchVerdict::kModuleNotEnabled:
+        case log::internal::SwitchVerdict::kModuleNotEnabled:
             return ExplainModuleNotEnabled(module);
-        case log::SwitchVerdict::kBelowThreshold:
-            std::cout << "dropped: " << log::SeverityName(severity) << " is below the threshold "
-                      << Setting(View(log::kThreshold)) << "; "
-                      << SettingCommand(log::kThreshold.key, std::to_string(severity)) << "\n";
+        case log::internal::SwitchVerdict::kBelowThreshold:
+            std::cout << "dropped: " << log::internal::SeverityName(severity)
+                      << " is below the threshold " << Setting(View(log::internal::kThreshold))
+                      << "; "
+                      << SettingCommand(log::internal::kThreshold.key, std::to_string(severity))
+                      << "\n";
             return 1;
-        case log::SwitchVerdict::kPass:
+        case log::internal::SwitchVerdict::kPass:
             break;
     }
     const std::string text = RecordText(module, class_name, func_name, message);
-    const int length = log::SaturatedLength(text.size());
-    if (!log::IsShortEnough(length)) {
+    const int length = log::internal::SaturatedLength(text.size());
+    if (!log::internal::IsShortEnough(length)) {
         std::cout << "dropped: the record is " << length << " characters, not shorter than "
-                  << Setting(View(log::kBufferSize)) << "; "
-                  << SettingCommand(log::kBufferSize.key, std::to_string(length + int64_t{1}))
+                  << Setting(View(log::internal::kBufferSize)) << "; "
+                  << SettingCommand(log::internal::kBufferSize.key,
+                                    std::to_string(length + int64_t{1}))
                   << " (or 0 for no limit)\n";
         return 1;
     }
@@ -168,8 +175,8 @@ int RunExplain(log::LogSeverity severity, const std::string& module, const std::
                   << PlatformFilterReason(severity, module) << "\n";
         return 1;
     }
-    std::cout << "written: " << log::SeverityName(severity) << " record of " << Printable(module)
-              << ", " << length << " characters: " << text << "\n";
+    std::cout << "written: " << log::internal::SeverityName(severity) << " record of "
+              << Printable(module) << ", " << length << " characters: " << text << "\n";
     return 0;
 }
 

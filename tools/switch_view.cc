@@ -18,7 +18,7 @@ std::string Printable(const std::string& value) {
 
 std::vector<SwitchView> ViewAll() {
     std::vector<SwitchView> views;
-    log::ForEachSwitch([&](const auto& s) { views.push_back(View(s)); });
+    log::internal::ForEachSwitch([&](const auto& s) { views.push_back(View(s)); });
     return views;
 }
 

@@ -25,12 +25,12 @@ std::string Printable(const std::string& value);
 // The property's value as it stands; empty when unset. On a host an empty value reads as missing,
 // and a device's property service answers the same way, so empty means unset.
 template <typename Value>
-std::string RawText(const vendor::korvane::zunt_tools::log::Switch<Value>& s) {
+std::string RawText(const vendor::korvane::zunt_tools::log::internal::Switch<Value>& s) {
     return android::base::GetProperty(s.key, "");
 }
 
 template <typename Value>
-SwitchView View(const vendor::korvane::zunt_tools::log::Switch<Value>& s) {
+SwitchView View(const vendor::korvane::zunt_tools::log::internal::Switch<Value>& s) {
     const std::string raw = RawText(s);
     const std::optional<Value> parsed = s.parse(raw);
     const Value value = s.ValueOf(raw);

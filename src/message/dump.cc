@@ -8,14 +8,14 @@
 #include "log_write.h"
 #include "render.h"
 
-using vendor::korvane::zunt_tools::log::AreDumpsOnFor;
-using vendor::korvane::zunt_tools::log::BufferSize;
-using vendor::korvane::zunt_tools::log::BytesFittingIn;
 using vendor::korvane::zunt_tools::log::DEBUG;
 using vendor::korvane::zunt_tools::log::INFO;
 using vendor::korvane::zunt_tools::log::LogMessage;
-using vendor::korvane::zunt_tools::log::RecordTextLimit;
+using vendor::korvane::zunt_tools::log::internal::AreDumpsOnFor;
+using vendor::korvane::zunt_tools::log::internal::BufferSize;
+using vendor::korvane::zunt_tools::log::internal::BytesFittingIn;
 using vendor::korvane::zunt_tools::log::internal::ErrnoKeeper;
+using vendor::korvane::zunt_tools::log::internal::RecordTextLimit;
 
 namespace {
 

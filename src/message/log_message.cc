@@ -13,10 +13,7 @@
 #include "process_locks.h"
 #include "render.h"
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log {
 namespace {
 
 // "<" className "::" funcName ">", the "className::" part only when className is not empty. Put
@@ -74,7 +71,7 @@ LogMessage::LogMessage(LogSeverity severity, const std::string& module,
                        const std::string& className, const std::string& funcName) {
     const internal::ErrnoKeeper errno_keeper;
     const Header header(className, funcName);
-    std::lock_guard<ProcessLock> guard(header_lock);
+    std::lock_guard<internal::ProcessLock> guard(internal::header_lock);
     severity_ = severity;
     module_ = module;
     WriteWhole(stream_, header.data(), header.size());
@@ -94,8 +91,8 @@ LogMessage::LogMessage(LogSeverity severity, const std::string& module, const st
     const auto size = static_cast<size_t>(length);
     std::string_view text(buffer, size);
     std::string rendered;
-    if (!RendersAsItself(buffer, size)) {
-        AppendRendered(buffer, size, rendered);
+    if (!internal::RendersAsItself(buffer, size)) {
+        internal::AppendRendered(buffer, size, rendered);
         text = rendered;
     }
     // The write may fail after part of the rendering went in; the record then goes out with its
@@ -112,13 +109,13 @@ LogMessage::LogMessage(LogSeverity severity, const std::string& module, const st
 LogMessage::~LogMessage() noexcept {
     const internal::ErrnoKeeper errno_keeper;
     try {
-        if (AskSwitches(severity_, module_) != SwitchVerdict::kPass) return;
+        if (internal::AskSwitches(severity_, module_) != internal::SwitchVerdict::kPass) return;
         // Taken once: the length check and the write see the same text.
         const std::string text = stream_.str();
-        if (!IsShortEnough(SaturatedLength(text.size()))) return;
+        if (!internal::IsShortEnough(internal::SaturatedLength(text.size()))) return;
         const int priority = AndroidPriority(severity_);
         if (priority == ANDROID_LOG_UNKNOWN) return;
-        WriteRecord(priority, module_, text.c_str());
+        internal::WriteRecord(priority, module_, text.c_str());
     } catch (...) {
         // Logging must never take its caller down: a record that cannot be built is dropped.
     }
@@ -139,11 +136,8 @@ bool IsLoggable(LogSeverity severity, const std::string& module) {
     const internal::ErrnoKeeper errno_keeper;
     const int priority = AndroidPriority(severity);
     if (priority == ANDROID_LOG_UNKNOWN) return false;
-    if (AskSwitches(severity, module) != SwitchVerdict::kPass) return false;
-    return PassesPlatformFilter(priority, module);
+    if (internal::AskSwitches(severity, module) != internal::SwitchVerdict::kPass) return false;
+    return internal::PassesPlatformFilter(priority, module);
 }
 
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log

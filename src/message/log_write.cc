@@ -16,10 +16,7 @@
 #define LOGGER_ENTRY_MAX_PAYLOAD 4068
 #endif
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log::internal {
 namespace {
 
 constexpr size_t kMaxPayload = LOGGER_ENTRY_MAX_PAYLOAD;
@@ -98,7 +95,4 @@ void WriteRecord(int priority, const std::string& module, const char* text) {
     WritePieces(priority, tag.c_str(), whole, limit);
 }
 
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log::internal

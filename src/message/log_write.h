@@ -5,10 +5,7 @@
 #include <cstddef>
 #include <string>
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log::internal {
 
 // How many bytes of text one log record of this module carries whole: the log daemon keeps a
 // priority byte, the tag and its NUL, and the text and its NUL in one payload, and trims the rest.
@@ -27,7 +24,4 @@ bool PassesPlatformFilter(int priority, const std::string& module);
 // sequence is cut.
 void WriteRecord(int priority, const std::string& module, const char* text);
 
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log::internal

@@ -1,9 +1,6 @@
 #include "process_locks.h"
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log::internal {
 
 ProcessLock header_lock = {PTHREAD_MUTEX_INITIALIZER};
 ProcessLock split_record_lock = {PTHREAD_MUTEX_INITIALIZER};
@@ -28,7 +25,4 @@ void UnlockBoth() {
 
 }  // namespace
 
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log::internal

@@ -3,10 +3,7 @@
 
 #include <pthread.h>
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log::internal {
 
 // Constant-initialised and never destroyed: there is no first-use guard that a fork could catch
 // half-way, and records may still be built on other threads while the process exits. A cache line
@@ -26,7 +23,4 @@ extern ProcessLock header_lock;
 // comes between them.
 extern ProcessLock split_record_lock;
 
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log::internal

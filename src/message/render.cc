@@ -5,10 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log::internal {
 namespace {
 
 constexpr const char* kControlNames[32] = {
@@ -218,7 +215,4 @@ size_t BytesFittingIn(const char* data, size_t size, size_t budget) {
     return size;
 }
 
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log::internal

@@ -4,10 +4,7 @@
 #include <cstddef>
 #include <string>
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log::internal {
 
 // Whether size bytes of data are all printable, so that they render as themselves.
 bool RendersAsItself(const char* data, size_t size);
@@ -21,7 +18,4 @@ bool AppendRenderedIfIn(char c, unsigned char first, unsigned char last, std::st
 // How many leading bytes of data render into at most budget characters; a byte is never split.
 size_t BytesFittingIn(const char* data, size_t size, size_t budget);
 
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log::internal

@@ -7,10 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log::internal {
 
 // The longest tag written, in bytes. On a device liblog puts "persist.log.tag." and the tag on
 // the writing thread's stack for every record it is asked about, to look up the tag's own filter,
@@ -59,7 +56,4 @@ class WrittenTag {
     char cut_[kMaxTagLength + 1];
 };
 
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log::internal

@@ -22,10 +22,7 @@ struct prop_info;
 }
 #endif
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log::internal {
 
 inline bool HasPropertyArea() {
 #if defined(__BIONIC__)
@@ -36,7 +33,4 @@ inline bool HasPropertyArea() {
 #endif
 }
 
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log::internal

@@ -5,10 +5,7 @@
 #include <cstdint>
 #include <limits>
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log::internal {
 
 // A text of 2 GiB or more must still fail a size limit rather than wrap negative and pass it.
 inline int SaturatedLength(size_t length) {
@@ -16,7 +13,4 @@ inline int SaturatedLength(size_t length) {
     return static_cast<int>(length < kMax ? length : kMax);
 }
 
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log::internal

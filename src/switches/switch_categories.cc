@@ -4,10 +4,7 @@
 
 #include "switches.h"
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log::internal {
 namespace {
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__, "names are read as little-endian words");
@@ -97,7 +94,4 @@ bool IsEnabledIn(CategorySet enabled, const std::string& module) {
     return category != nullptr && IsIn(enabled, *category);
 }
 
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log::internal

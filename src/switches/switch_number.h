@@ -8,10 +8,7 @@
 #include <string_view>
 #include <type_traits>
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log::internal {
 namespace switch_number {
 
 constexpr bool IsSpace(char c) {
@@ -70,7 +67,4 @@ constexpr std::optional<int64_t> ParseHex64(std::string_view text) {
     return switch_number::Parse<int64_t>(text, 16);
 }
 
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log::internal

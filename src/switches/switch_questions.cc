@@ -6,10 +6,7 @@
 #include "switch_reader.h"
 #include "switches.h"
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log::internal {
 namespace {
 
 // Records keep a switch's value as 32 bits...
@@ -75,7 +72,4 @@ SwitchVerdict AskSwitches(int severity, const std::string& module) {
     return SwitchVerdict::kPass;
 }
 
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log::internal

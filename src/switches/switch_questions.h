@@ -3,10 +3,7 @@
 
 #include <string>
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log::internal {
 
 // Logging is on.
 bool IsLoggingOn();
@@ -35,7 +32,4 @@ enum class SwitchVerdict {
 // threshold, stopping at the first that says no.
 SwitchVerdict AskSwitches(int severity, const std::string& module);
 
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log::internal

@@ -2,10 +2,7 @@
 
 #include <android-base/properties.h>
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log::internal {
 namespace {
 
 // Property values are a few characters long: compared in place rather than through a library
@@ -67,7 +64,4 @@ uint32_t SwitchReader::Refresh(const prop_info* info) {
     return reading.answer;
 }
 
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log::internal

@@ -8,10 +8,7 @@
 
 #include "property_area.h"
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log::internal {
 
 // A switch's answer to records, 32 bits at most, worked out from its property's text, as that
 // text stands at the moment of the read. Where the process has the property area's serial
@@ -67,7 +64,4 @@ class SwitchReader {
     std::atomic<uint64_t> missing_since_{0};
 };
 
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log::internal

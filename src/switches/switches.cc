@@ -5,10 +5,7 @@
 #include <cstdio>
 #include <vector>
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log::internal {
 
 std::string LoggingOnMeaning(bool on) {
     return on ? "logging on" : "logging off (only the text 1 turns it on)";
@@ -69,7 +66,4 @@ std::string EnabledModules(int64_t mask) {
     return names.empty() ? "no module" : names;
 }
 
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log::internal

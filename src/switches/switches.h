@@ -12,10 +12,7 @@
 
 #include "switch_number.h"
 
-namespace vendor {
-namespace korvane {
-namespace zunt_tools {
-namespace log {
+namespace vendor::korvane::zunt_tools::log::internal {
 
 template <typename Value>
 struct Switch {
@@ -149,7 +146,4 @@ std::string SeverityName(int severity);
 // "no module".
 std::string EnabledModules(int64_t mask);
 
-}  // namespace log
-}  // namespace zunt_tools
-}  // namespace korvane
-}  // namespace vendor
+}  // namespace vendor::korvane::zunt_tools::log::internal
