@@ -19,7 +19,7 @@ trap 'rm -rf "$work"' EXIT
 prefix=$work/prefix
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
-for header in plumix_log.h plumix_log_testing.h; do
+for header in plumix_log.h plumix_log/internal/log_impl.h plumix_log_testing.h; do
     [ -f "$prefix/include/$header" ] || fail "no $header in $prefix/include"
 done
 [ -n "$(find "$prefix" -name libplumix_log_testing.a)" ] || fail "no libplumix_log_testing.a"
