@@ -7,6 +7,7 @@
 #include <new>
 #include <string_view>
 
+#include "../common/severities.h"
 #include "../switches/saturated_length.h"
 #include "../switches/switch_questions.h"
 #include "log_write.h"
@@ -50,12 +51,8 @@ class Header {
 
 // ANDROID_LOG_UNKNOWN (0) for a severity outside VERBOSE..FATAL: such a record is not written.
 int AndroidPriority(LogSeverity severity) {
-    static constexpr int kPriorities[] = {
-            ANDROID_LOG_VERBOSE, ANDROID_LOG_DEBUG, ANDROID_LOG_INFO,  ANDROID_LOG_WARN,
-            ANDROID_LOG_ERROR,   ANDROID_LOG_ERROR, ANDROID_LOG_FATAL,
-    };
-    const auto index = static_cast<uint32_t>(severity);
-    return index < std::size(kPriorities) ? kPriorities[index] : ANDROID_LOG_UNKNOWN;
+    const internal::Severity* row = internal::FindSeverity(severity);
+    return row != nullptr ? row->priority : ANDROID_LOG_UNKNOWN;
 }
 
 // Straight into the stream's buffer: a failure to grow it (memory exhausted) reaches the caller,

@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "../common/severities.h"
 #include "switch_number.h"
 
 namespace vendor::korvane::zunt_tools::log::internal {
@@ -93,7 +94,7 @@ constexpr void ForEachSwitch(Visit&& visit) {
 }
 
 // ERROR: records from here up pass without the module and threshold switches being asked.
-inline constexpr int kError = 4;
+inline constexpr int kError = ERROR;
 
 // A record of this severity passes a threshold of this value.
 constexpr bool IsSevereEnough(int severity, int32_t threshold) {
