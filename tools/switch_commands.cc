@@ -8,7 +8,6 @@
 #include <set>
 
 #include "platform_filter.h"
-#include "saturated_length.h"
 #include "setting.h"
 #include "switch_questions.h"
 #include "switch_view.h"
@@ -160,12 +159,10 @@ int RunExplain(log::LogSeverity severity, const std::string& module, const std::
             break;
     }
     const std::string text = RecordText(module, class_name, func_name, message);
-    const int length = log::internal::SaturatedLength(text.size());
-    if (!log::internal::IsShortEnough(length)) {
-        std::cout << "dropped: the record is " << length << " characters, not shorter than "
+    if (!log::internal::IsShortEnough(text.size())) {
+        std::cout << "dropped: the record is " << text.size() << " characters, not shorter than "
                   << Setting(View(log::internal::kBufferSize)) << "; "
-                  << SettingCommand(log::internal::kBufferSize.key,
-                                    std::to_string(length + int64_t{1}))
+                  << SettingCommand(log::internal::kBufferSize.key, std::to_string(text.size() + 1))
                   << " (or 0 for no limit)\n";
         return 1;
     }
@@ -176,7 +173,7 @@ int RunExplain(log::LogSeverity severity, const std::string& module, const std::
         return 1;
     }
     std::cout << "written: " << log::internal::SeverityName(severity) << " record of "
-              << Printable(module) << ", " << length << " characters: " << text << "\n";
+              << Printable(module) << ", " << text.size() << " characters: " << text << "\n";
     return 0;
 }
 

@@ -8,7 +8,6 @@
 #include <string_view>
 
 #include "../common/severities.h"
-#include "../switches/saturated_length.h"
 #include "../switches/switch_questions.h"
 #include "log_write.h"
 #include "process_locks.h"
@@ -109,7 +108,7 @@ LogMessage::~LogMessage() noexcept {
         if (internal::AskSwitches(severity_, module_) != internal::SwitchVerdict::kPass) return;
         // Taken once: the length check and the write see the same text.
         const std::string text = stream_.str();
-        if (!internal::IsShortEnough(internal::SaturatedLength(text.size()))) return;
+        if (!internal::IsShortEnough(text.size())) return;
         const int priority = AndroidPriority(severity_);
         if (priority == ANDROID_LOG_UNKNOWN) return;
         internal::WriteRecord(priority, module_, text.c_str());

@@ -43,15 +43,15 @@ bool IsModuleEnabled(const std::string& module) {
 }
 
 bool IsSevereEnough(int severity) {
-    return IsSevereEnough(severity, static_cast<int32_t>(readers->threshold.Read()));
+    return PassesThreshold(severity, static_cast<int32_t>(readers->threshold.Read()));
 }
 
 int BufferSize() {
     return static_cast<int32_t>(readers->buffer_size.Read());
 }
 
-bool IsShortEnough(int length) {
-    return IsShortEnough(length, BufferSize());
+bool IsShortEnough(size_t length) {
+    return FitsBufferSize(length, BufferSize());
 }
 
 bool AreDumpsOnFor(const std::string& module) {
