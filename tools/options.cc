@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstring>
 
+#include "../src/common/severities.h"
 #include "switches.h"
 
 namespace plumix_tool {
@@ -22,12 +23,22 @@ bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
            });
 }
 
-// A severity's name or its first letter, in either case: the names' first letters differ.
+constexpr bool AreFirstLettersDistinct() {
+    for (const log::internal::Severity& a : log::internal::kSeverities) {
+        for (const log::internal::Severity& b : log::internal::kSeverities) {
+            if (&a != &b && a.name[0] == b.name[0]) return false;
+        }
+    }
+    return true;
+}
+static_assert(AreFirstLettersDistinct(), "-p takes a severity by its first letter too");
+
+// A severity's name or its first letter, in either case.
 std::optional<log::LogSeverity> ParsePriority(const std::string& text) {
-    for (int severity = log::VERBOSE; severity <= log::FATAL; ++severity) {
-        const std::string name = log::internal::SeverityName(severity);
+    for (const log::internal::Severity& row : log::internal::kSeverities) {
+        const std::string name = row.name;
         if (EqualsIgnoringCase(text, name) || EqualsIgnoringCase(text, name.substr(0, 1))) {
-            return static_cast<log::LogSeverity>(severity);
+            return row.severity;
         }
     }
     return std::nullopt;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "../src/common/severities.h"
 #include "../src/message/tag.h"
 #include "switch_view.h"
 #include "switches.h"
@@ -16,8 +17,8 @@ namespace log = vendor::korvane::zunt_tools::log;
 #ifdef __ANDROID__
 // The letter liblog's tag properties take for a severity's priority.
 char PriorityLetter(log::LogSeverity severity) {
-    static constexpr char kLetters[] = {'V', 'D', 'I', 'W', 'E', 'E', 'F'};
-    return severity >= log::VERBOSE && severity <= log::FATAL ? kLetters[severity] : 'V';
+    const log::internal::Severity* row = log::internal::FindSeverity(severity);
+    return row != nullptr ? row->tag_letter : 'V';
 }
 #endif
 

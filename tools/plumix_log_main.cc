@@ -24,9 +24,11 @@
 #include <cstring>
 #include <exception>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "../src/message/record_header.h"
 #include "options.h"
 #include "setting.h"
 #include "switch_commands.h"
@@ -99,18 +101,20 @@ bool ReadDumpInput(const std::string& path, std::string* bytes, std::string* err
 }
 
 // Writes one line as a record, or returns false, having written nothing, when the record does not
-// fit in memory. The text is put together in a record of a severity the library never writes and
-// only then swapped into the real one, so that no record goes out with a line cut short.
+// fit in memory. The text is put together apart, by the library's own header rule, and only then
+// swapped into the record, so that no record goes out with a line cut short.
 bool LogLine(log::LogSeverity severity, const std::string& module, const std::string& class_name,
              const std::string& func_name, const char* line, size_t length) {
     try {
-        log::LogMessage text(static_cast<log::LogSeverity>(-1), module, class_name, func_name);
-        text.stream().exceptions(std::ios::badbit);
-        text.stream().write(line, static_cast<std::streamsize>(length));
+        const log::internal::RecordHeader header(class_name, func_name);
+        std::ostringstream text;
+        text.exceptions(std::ios::badbit);
+        text.write(header.data(), static_cast<std::streamsize>(header.size()));
+        text.write(line, static_cast<std::streamsize>(length));
         log::LogMessage(severity, module, class_name, func_name)
                 .stream()
                 .rdbuf()
-                ->swap(*text.stream().rdbuf());
+                ->swap(*text.rdbuf());
         return true;
     } catch (const std::exception&) {
         return false;

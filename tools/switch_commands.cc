@@ -7,8 +7,8 @@
 #include <iostream>
 #include <set>
 
+#include "../src/message/record_header.h"
 #include "platform_filter.h"
-#include "saturated_length.h"
 #include "setting.h"
 #include "switch_questions.h"
 #include "switch_view.h"
@@ -42,14 +42,12 @@ void PrintPadded(const std::string& text, size_t width) {
     std::cout << text << std::string(width - text.size() + 2, ' ');
 }
 
-// The record's text, built by LogMessage itself so that the header rule lives in one place. Its
-// severity lies outside VERBOSE..FATAL, which the library never writes, so destroying it writes
-// nothing whatever the switches say.
-std::string RecordText(const std::string& module, const std::string& class_name,
-                       const std::string& func_name, const std::string& message) {
-    log::LogMessage record(static_cast<log::LogSeverity>(-1), module, class_name, func_name);
-    record.stream() << message;
-    return record.ToString();
+// The record's text by the library's own header rule, without a record, which would ask the
+// switches once more as it is destroyed.
+std::string RecordText(const std::string& class_name, const std::string& func_name,
+                       const std::string& message) {
+    const log::internal::RecordHeader header(class_name, func_name);
+    return std::string(header.data(), header.size()) + message;
 }
 
 // Every module of the table, in the order of their digits: those a mask with every bit set enables.
@@ -159,13 +157,11 @@ int RunExplain(log::LogSeverity severity, const std::string& module, const std::
         case log::internal::SwitchVerdict::kPass:
             break;
     }
-    const std::string text = RecordText(module, class_name, func_name, message);
-    const int length = log::internal::SaturatedLength(text.size());
-    if (!log::internal::IsShortEnough(length)) {
-        std::cout << "dropped: the record is " << length << " characters, not shorter than "
+    const std::string text = RecordText(class_name, func_name, message);
+    if (!log::internal::IsShortEnough(text.size())) {
+        std::cout << "dropped: the record is " << text.size() << " characters, not shorter than "
                   << Setting(View(log::internal::kBufferSize)) << "; "
-                  << SettingCommand(log::internal::kBufferSize.key,
-                                    std::to_string(length + int64_t{1}))
+                  << SettingCommand(log::internal::kBufferSize.key, std::to_string(text.size() + 1))
                   << " (or 0 for no limit)\n";
         return 1;
     }
@@ -176,7 +172,7 @@ int RunExplain(log::LogSeverity severity, const std::string& module, const std::
         return 1;
     }
     std::cout << "written: " << log::internal::SeverityName(severity) << " record of "
-              << Printable(module) << ", " << length << " characters: " << text << "\n";
+              << Printable(module) << ", " << text.size() << " characters: " << text << "\n";
     return 0;
 }
 

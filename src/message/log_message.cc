@@ -1,61 +1,25 @@
 #include <android/log.h>
 #include <plumix_log.h>
 
-#include <algorithm>
 #include <cstdint>
 #include <mutex>
 #include <new>
 #include <string_view>
 
-#include "../switches/saturated_length.h"
+#include "../common/severities.h"
 #include "../switches/switch_questions.h"
 #include "log_write.h"
 #include "process_locks.h"
+#include "record_header.h"
 #include "render.h"
 
 namespace vendor::korvane::zunt_tools::log {
 namespace {
 
-// "<" className "::" funcName ">", the "className::" part only when className is not empty. Put
-// together before the lock is taken, so that the lock covers a single write; on the stack when
-// short, which is the rule.
-class Header {
-  public:
-    Header(const std::string& className, const std::string& funcName)
-        : size_(className.size() + (className.empty() ? 0 : 2) + funcName.size() + 2) {
-        char* out = small_;
-        if (size_ > sizeof(small_)) {
-            large_.resize(size_);
-            out = &large_[0];
-        }
-        data_ = out;
-        *out++ = '<';
-        out = std::copy(className.begin(), className.end(), out);
-        if (!className.empty()) out = std::copy_n("::", 2, out);
-        out = std::copy(funcName.begin(), funcName.end(), out);
-        *out = '>';
-    }
-    Header(const Header&) = delete;
-    Header& operator=(const Header&) = delete;
-
-    const char* data() const { return data_; }
-    size_t size() const { return size_; }
-
-  private:
-    char small_[64];
-    std::string large_;
-    const char* data_;
-    size_t size_;
-};
-
 // ANDROID_LOG_UNKNOWN (0) for a severity outside VERBOSE..FATAL: such a record is not written.
 int AndroidPriority(LogSeverity severity) {
-    static constexpr int kPriorities[] = {
-            ANDROID_LOG_VERBOSE, ANDROID_LOG_DEBUG, ANDROID_LOG_INFO,  ANDROID_LOG_WARN,
-            ANDROID_LOG_ERROR,   ANDROID_LOG_ERROR, ANDROID_LOG_FATAL,
-    };
-    const auto index = static_cast<uint32_t>(severity);
-    return index < std::size(kPriorities) ? kPriorities[index] : ANDROID_LOG_UNKNOWN;
+    const internal::Severity* row = internal::FindSeverity(severity);
+    return row != nullptr ? row->priority : ANDROID_LOG_UNKNOWN;
 }
 
 // Straight into the stream's buffer: a failure to grow it (memory exhausted) reaches the caller,
@@ -70,7 +34,8 @@ void WriteWhole(std::ostringstream& stream, const char* data, size_t size) {
 LogMessage::LogMessage(LogSeverity severity, const std::string& module,
                        const std::string& className, const std::string& funcName) {
     const internal::ErrnoKeeper errno_keeper;
-    const Header header(className, funcName);
+    // Put together before the lock is taken, so that the lock covers a single write.
+    const internal::RecordHeader header(className, funcName);
     std::lock_guard<internal::ProcessLock> guard(internal::header_lock);
     severity_ = severity;
     module_ = module;
@@ -112,7 +77,7 @@ LogMessage::~LogMessage() noexcept {
         if (internal::AskSwitches(severity_, module_) != internal::SwitchVerdict::kPass) return;
         // Taken once: the length check and the write see the same text.
         const std::string text = stream_.str();
-        if (!internal::IsShortEnough(internal::SaturatedLength(text.size()))) return;
+        if (!internal::IsShortEnough(text.size())) return;
         const int priority = AndroidPriority(severity_);
         if (priority == ANDROID_LOG_UNKNOWN) return;
         internal::WriteRecord(priority, module_, text.c_str());

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "../common/bytewise.h"
+
 namespace vendor::korvane::zunt_tools::log::internal {
 namespace {
 
@@ -49,15 +51,7 @@ constexpr size_t kSlack = sizeof(Rendering::text);
 
 // Printable bytes stand for themselves; eight of them are checked and copied as one word.
 constexpr size_t kWord = sizeof(uint64_t);
-constexpr uint64_t kHighBits = 0x8080808080808080;
-constexpr uint64_t kLowBits = 0x7F7F7F7F7F7F7F7F;
-constexpr uint64_t kToHighFrom20 = 0x6060606060606060;  // 0x20 + 0x60 = 0x80
-
-uint64_t LoadWord(const unsigned char* bytes) {
-    uint64_t word;
-    std::memcpy(&word, bytes, kWord);
-    return word;
-}
+constexpr uint64_t kToHighFrom20 = 0x60 * kOnes;  // 0x20 + 0x60 = 0x80
 
 // Without carries between bytes: a byte's low seven bits plus 0x60 reach bit 7 exactly when
 // they are 0x20 or more.
@@ -74,7 +68,7 @@ constexpr size_t kBlock = 4 * kWord;
 
 bool AllPrintableBlock(const unsigned char* bytes) {
     uint64_t not_printable = 0;
-    for (size_t i = 0; i < kBlock; i += kWord) not_printable |= NotPrintable(LoadWord(bytes + i));
+    for (size_t i = 0; i < kBlock; i += kWord) not_printable |= NotPrintable(WordAt(bytes + i));
     return not_printable == 0;
 }
 
@@ -85,7 +79,7 @@ bool IsPrintable(unsigned char b) {
 size_t PrintablePrefix(const unsigned char* bytes, size_t size) {
     size_t i = 0;
     while (size - i >= kBlock && AllPrintableBlock(bytes + i)) i += kBlock;
-    while (size - i >= kWord && AllPrintable(LoadWord(bytes + i))) i += kWord;
+    while (size - i >= kWord && AllPrintable(WordAt(bytes + i))) i += kWord;
     while (i < size && IsPrintable(bytes[i])) ++i;
     return i;
 }
@@ -99,7 +93,6 @@ uint64_t ZeroBytes(uint64_t word) {
 // renders as 1 character, a high byte as 2, a control code as 4 when its name has two letters
 // (0x08 to 0x0F, 0x19, 0x1C to 0x1F) and as 5 otherwise.
 size_t RenderedWordSize(uint64_t word) {
-    constexpr uint64_t kOnes = 0x0101010101010101;
     const uint64_t high = word & kHighBits;
     const uint64_t control = ~(word | ((word & kLowBits) + kToHighFrom20)) & kHighBits;
     const uint64_t low5 = word & (0x1F * kOnes);
@@ -117,7 +110,7 @@ size_t RenderedWordSize(uint64_t word) {
 uint64_t RenderedSize(const unsigned char* bytes, size_t size) {
     uint64_t rendered = 0;
     size_t i = 0;
-    for (; size - i >= kWord; i += kWord) rendered += RenderedWordSize(LoadWord(bytes + i));
+    for (; size - i >= kWord; i += kWord) rendered += RenderedWordSize(WordAt(bytes + i));
     for (; i < size; ++i) rendered += kRenderings[bytes[i]].length;
     return rendered;
 }
@@ -126,7 +119,7 @@ uint64_t RenderedSize(const unsigned char* bytes, size_t size) {
 void Render(const unsigned char* bytes, size_t size, char* out) {
     size_t i = 0;
     for (; size - i >= kWord; i += kWord) {
-        if (AllPrintable(LoadWord(bytes + i))) {
+        if (AllPrintable(WordAt(bytes + i))) {
             std::memcpy(out, bytes + i, kWord);
             out += kWord;
             continue;
@@ -198,7 +191,7 @@ size_t BytesFittingIn(const char* data, size_t size, size_t budget) {
             i += kBlock;
             continue;
         }
-        if (size - i >= kWord && budget - used >= kWord && AllPrintable(LoadWord(bytes + i))) {
+        if (size - i >= kWord && budget - used >= kWord && AllPrintable(WordAt(bytes + i))) {
             used += kWord;
             i += kWord;
             continue;

@@ -8,7 +8,7 @@
 namespace vendor::korvane::zunt_tools::log::internal {
 
 // A text of 2 GiB or more must still fail a size limit rather than wrap negative and pass it.
-inline int SaturatedLength(size_t length) {
+constexpr int SaturatedLength(size_t length) {
     constexpr size_t kMax = std::numeric_limits<int32_t>::max();
     return static_cast<int>(length < kMax ? length : kMax);
 }

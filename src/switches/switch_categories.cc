@@ -1,7 +1,7 @@
 // The category table's lookup by module name: FindCategory and IsEnabledIn of switches.h.
 #include <array>
-#include <cstring>
 
+#include "../common/bytewise.h"
 #include "switches.h"
 
 namespace vendor::korvane::zunt_tools::log::internal {
@@ -56,20 +56,11 @@ constexpr auto kTableKeys = TableKeys();
 
 // Each byte from a to z made upper case, all others kept as they are, those from 0x80 up too.
 uint64_t UpperCased(uint64_t word) {
-    constexpr uint64_t kOnes = 0x0101010101010101;
-    const uint64_t low7 = word & (0x7F * kOnes);
+    const uint64_t low7 = word & kLowBits;
     const uint64_t from_a = low7 + (0x80 - 'a') * kOnes;
     const uint64_t after_z = low7 + (0x80 - 'z' - 1) * kOnes;
-    const uint64_t lower = from_a & ~after_z & ~word & (0x80 * kOnes);
+    const uint64_t lower = from_a & ~after_z & ~word & kHighBits;
     return word - (lower >> 2);
-}
-
-// The Word (4 or 8 bytes) at bytes, in the machine's order.
-template <typename Word>
-uint64_t WordAt(const char* bytes) {
-    Word word;
-    std::memcpy(&word, bytes, sizeof(word));
-    return word;
 }
 
 }  // namespace

@@ -11,51 +11,48 @@ namespace {
 
 // Records keep a switch's value as 32 bits...
 template <const auto& kSwitch>
-uint32_t ValueAnswer(std::string_view text) {
+constexpr uint32_t ValueAnswer(std::string_view text) {
     return static_cast<uint32_t>(kSwitch.ValueOf(text));
 }
 
 // ...and of the mask, which does not fit beside a serial, what they need: the modules it enables.
-uint32_t CategoriesAnswer(std::string_view text) {
+constexpr uint32_t CategoriesAnswer(std::string_view text) {
     return EnabledCategories(kCategoryMask.ValueOf(text));
 }
 
-struct Readers {
-    SwitchReader logging_on{kLoggingOn.key, kLoggingOn.default_text, ValueAnswer<kLoggingOn>};
-    SwitchReader threshold{kThreshold.key, kThreshold.default_text, ValueAnswer<kThreshold>};
-    SwitchReader categories{kCategoryMask.key, kCategoryMask.default_text, CategoriesAnswer};
-    SwitchReader buffer_size{kBufferSize.key, kBufferSize.default_text, ValueAnswer<kBufferSize>};
-    SwitchReader dumps_on{kDumpsOn.key, kDumpsOn.default_text, ValueAnswer<kDumpsOn>};
-};
+// Worked out at compile time, or the build fails, so that the reader below is constant-initialised.
+template <const auto& kSwitch, SwitchReader::AnswerOf kAnswerOf>
+constexpr uint32_t kDefaultAnswer = kAnswerOf(kSwitch.default_text);
 
-// Built as the library loads rather than at first use, so that no fork can catch them half-built
-// and leave the child unable to log; never destroyed, for records built while the process exits.
-Readers* const readers = new Readers;
+// The reader of a switch, made from its row alone: a question names it, and it is there.
+template <const auto& kSwitch, SwitchReader::AnswerOf kAnswerOf = ValueAnswer<kSwitch>>
+SwitchReader reader{kSwitch.key, kSwitch.default_text, kAnswerOf,
+                    kDefaultAnswer<kSwitch, kAnswerOf>};
 
 }  // namespace
 
 bool IsLoggingOn() {
-    return readers->logging_on.Read() != 0;
+    return reader<kLoggingOn>.Read() != 0;
 }
 
 bool IsModuleEnabled(const std::string& module) {
-    return IsEnabledIn(readers->categories.Read(), module);
+    return IsEnabledIn(reader<kCategoryMask, CategoriesAnswer>.Read(), module);
 }
 
 bool IsSevereEnough(int severity) {
-    return IsSevereEnough(severity, static_cast<int32_t>(readers->threshold.Read()));
+    return PassesThreshold(severity, static_cast<int32_t>(reader<kThreshold>.Read()));
 }
 
 int BufferSize() {
-    return static_cast<int32_t>(readers->buffer_size.Read());
+    return static_cast<int32_t>(reader<kBufferSize>.Read());
 }
 
-bool IsShortEnough(int length) {
-    return IsShortEnough(length, BufferSize());
+bool IsShortEnough(size_t length) {
+    return FitsBufferSize(length, BufferSize());
 }
 
 bool AreDumpsOnFor(const std::string& module) {
-    if (readers->dumps_on.Read() == 0) return false;
+    if (reader<kDumpsOn>.Read() == 0) return false;
     return IsModuleEnabled(module);
 }
 

@@ -1,6 +1,7 @@
 // What records ask the switches, each answer as the switch stands at that moment. Internal.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace vendor::korvane::zunt_tools::log::internal {
@@ -14,7 +15,7 @@ bool IsSevereEnough(int severity);
 // The buffer size, which a record must stay below; 0 sets no limit.
 int BufferSize();
 // The buffer size is 0, or length is below it.
-bool IsShortEnough(int length);
+bool IsShortEnough(size_t length);
 // Dumps are on and the module is enabled.
 bool AreDumpsOnFor(const std::string& module);
 

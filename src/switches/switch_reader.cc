@@ -17,22 +17,28 @@ bool Equals(const std::string& value, const std::string& text) {
 
 }  // namespace
 
-SwitchReader::SwitchReader(const char* key, const char* default_text, AnswerOf answer_of)
-    : key_(key),
-      default_text_(default_text),
-      answer_of_(answer_of),
-      default_answer_(answer_of(default_text)),
-      reads_serials_(HasPropertyArea()) {}
+const SwitchReader::LibbaseArguments& SwitchReader::Arguments() {
+    const LibbaseArguments* published = libbase_arguments_.load(std::memory_order_acquire);
+    if (published != nullptr) return *published;
+    const auto* made = new LibbaseArguments{key_, default_text_};
+    if (libbase_arguments_.compare_exchange_strong(published, made, std::memory_order_acq_rel,
+                                                   std::memory_order_acquire)) {
+        return *made;
+    }
+    delete made;
+    return *published;
+}
 
-uint32_t SwitchReader::ReadThroughLibbase() const {
-    const std::string text = android::base::GetProperty(key_, default_text_);
+uint32_t SwitchReader::ReadThroughLibbase() {
+    const LibbaseArguments& arguments = Arguments();
+    const std::string text = android::base::GetProperty(arguments.key, arguments.default_text);
     // Most reads meet the default, whose answer is known.
-    if (Equals(text, default_text_)) return default_answer_;
+    if (Equals(text, arguments.default_text)) return default_answer_;
     return answer_of_(text);
 }
 
 uint32_t SwitchReader::LookUp(uint64_t since) {
-    const prop_info* info = __system_property_find(key_.c_str());
+    const prop_info* info = __system_property_find(key_);
     if (info == nullptr) {
         missing_since_.store(since, std::memory_order_relaxed);
         return default_answer_;

@@ -45,10 +45,8 @@ std::string DumpsOnMeaning(bool on) {
 }
 
 std::string SeverityName(int severity) {
-    static constexpr const char* kNames[] = {"VERBOSE", "DEBUG",    "INFO", "WARNING",
-                                             "ERROR",   "CRITICAL", "FATAL"};
-    if (severity < 0 || severity > 6) return std::to_string(severity);
-    return kNames[severity];
+    const Severity* row = FindSeverity(severity);
+    return row != nullptr ? row->name : std::to_string(severity);
 }
 
 std::string EnabledModules(int64_t mask) {

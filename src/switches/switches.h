@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "../common/severities.h"
+#include "saturated_length.h"
 #include "switch_number.h"
 
 namespace vendor::korvane::zunt_tools::log::internal {
@@ -49,12 +51,12 @@ struct Switch {
 };
 
 // Only the exact text "1" turns logging on.
-constexpr std::optional<bool> IsOneText(std::string_view text) {
+constexpr std::optional<bool> ParseOnIfOne(std::string_view text) {
     return text == "1";
 }
 
 // Only the exact text "0" turns dumps off.
-constexpr std::optional<bool> IsNotZeroText(std::string_view text) {
+constexpr std::optional<bool> ParseOnUnlessZero(std::string_view text) {
     return text != "0";
 }
 
@@ -66,7 +68,7 @@ std::string MaskMeaning(int64_t mask);
 std::string BufferSizeMeaning(int32_t size);
 std::string DumpsOnMeaning(bool on);
 
-inline constexpr Switch<bool> kLoggingOn{"vendor.plumix.log.on", "1", IsOneText, nullptr,
+inline constexpr Switch<bool> kLoggingOn{"vendor.plumix.log.on", "1", ParseOnIfOne, nullptr,
                                          LoggingOnMeaning};
 // The lowest severity written.
 inline constexpr Switch<int32_t> kThreshold{"vendor.plumix.log.severity", "2", ParseDecimal32,
@@ -79,7 +81,7 @@ inline constexpr Switch<int64_t> kCategoryMask{"vendor.plumix.log.catgory", "0x0
 inline constexpr Switch<int32_t> kBufferSize{"vendor.plumix.log.buffer.size", "1024",
                                              ParseDecimal32, DecimalNotation, BufferSizeMeaning};
 // Lets DUMPLOG write its chunk records for enabled modules.
-inline constexpr Switch<bool> kDumpsOn{"vendor.plumix.dumplog.on", "0", IsNotZeroText, nullptr,
+inline constexpr Switch<bool> kDumpsOn{"vendor.plumix.dumplog.on", "0", ParseOnUnlessZero, nullptr,
                                        DumpsOnMeaning};
 
 // Calls visit with each switch, in the order operators meet them.
@@ -93,16 +95,16 @@ constexpr void ForEachSwitch(Visit&& visit) {
 }
 
 // ERROR: records from here up pass without the module and threshold switches being asked.
-inline constexpr int kError = 4;
+inline constexpr int kError = ERROR;
 
 // A record of this severity passes a threshold of this value.
-constexpr bool IsSevereEnough(int severity, int32_t threshold) {
+constexpr bool PassesThreshold(int severity, int32_t threshold) {
     return threshold <= severity;
 }
 
-// A record of this length passes a buffer size of this value.
-constexpr bool IsShortEnough(int length, int32_t size) {
-    return size == 0 || length < size;
+// A record's text of this length passes a buffer size of this value.
+constexpr bool FitsBufferSize(size_t length, int32_t size) {
+    return size == 0 || SaturatedLength(length) < size;
 }
 
 struct Category {
