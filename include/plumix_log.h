@@ -19,6 +19,10 @@
  *   record meets liblog's own filter: on a device the tag's log.tag properties and the process's
  *   minimum priority, on a host that minimum alone, INFO unless the program lowers it.
  *
+ *   On a host, which has no property service, the library applies as it loads the settings of
+ *   PLUMIX_LOG_SWITCHES ("vendor.plumix.log.severity=1 vendor.plumix.dumplog.on=1"), and lowers
+ *   liblog's minimum by ANDROID_LOG_TAGS ("*:d"); a device ignores both.
+ *
  * Cost
  *   Each macro asks the switches first: a dropped record builds nothing and evaluates nothing
  *   after <<. When it passes, the record is a LogMessage, whose destructor decides once more,

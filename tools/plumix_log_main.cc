@@ -166,7 +166,7 @@ int LogLines(log::LogSeverity severity, const std::string& module, const std::st
 // key is set, but one a slip away from a switch's is named, since it changes nothing, and so is
 // a value its switch would not read as meant; a key given twice takes its last value. A value the
 // process's properties refuse (a "ro." key set once already, where libbase keeps the first) ends
-// the run, naming the key: the command would meet another value than the one asked for.
+// the run, naming the key, before the command meets another value than the one asked for.
 bool ApplySettings(const plumix_tool::Options& options) {
     std::set<std::string> keys;
     const auto warn = [](const std::string& what) {
@@ -180,7 +180,8 @@ bool ApplySettings(const plumix_tool::Options& options) {
         const std::string surprise = log::internal::SettingSurprise(key, value);
         if (!surprise.empty()) warn(surprise + " (set as given)");
         if (!keys.insert(key).second) warn(key + " is set more than once; the last value holds");
-        // Some builds of libbase answer true yet keep a "ro." key's first value: read it back.
+        // A refusal shows as false, or, where libbase answers true regardless, as another value
+        // read back.
         if (!android::base::SetProperty(key, value) ||
             android::base::GetProperty(key, "") != value) {
             std::cerr << "plumix-log: " << key << " cannot be set to " << value
