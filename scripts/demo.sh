@@ -15,11 +15,12 @@ step() { printf '\n== %s\n' "$*"; }
 run() { printf '$ plumix-log %s\n' "$*"; "$tool" "$@" 2>&1; }
 # --explain exits with 1 when the record would be dropped, which is what the step shows.
 run_dropped() { run "$@" || [ $? -eq 1 ]; }
-# show_code METHOD: the example's method, numbered as in its file.
+# show_code METHOD: the example's method, numbered as in its file; it ends with the first line
+# that closes a brace at the method's indentation, or with its own line when that closes it.
 show_code() {
-    awk -v method="$1" '$0 ~ "void " method "\\(" { on = 1 }
+    awk -v method="$1" '$0 ~ "void " method "\\(" { on = 1; first = NR }
         on { printf "  examples/camera_hal.cc:%-3d %s\n", NR, $0 }
-        on && /^    }$/ { exit }' "$source"
+        on && (/^    }$/ || (NR == first && /}$/)) { exit }' "$source"
 }
 # run_example STEP: what the step's code writes.
 run_example() {
