@@ -16,10 +16,17 @@ configure: deps
 build: configure
 	cmake --build $(BUILD_DIR) -j $(JOBS)
 
-# The library and the tool alone: the show needs nothing of the suite.
-demo: configure
-	cmake --build $(BUILD_DIR) -j $(JOBS) --target plumix_log plumix-log
-	@./scripts/demo.sh $(BUILD_DIR)/tools/plumix-log
+# The library, the tool and the example alone: the show needs nothing of the suite. What
+# installing and building print goes to a log, shown only when they fail.
+DEMO_LOG = $(BUILD_DIR)/demo-build.log
+demo:
+	@mkdir -p $(BUILD_DIR)
+	@echo "Building the library, plumix-log and the example; the build's output is in $(DEMO_LOG)"
+	@{ ./scripts/install-deps.sh && \
+		cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo && \
+		cmake --build $(BUILD_DIR) -j $(JOBS) --target plumix_log plumix-log plumix_log_example; \
+	} > $(DEMO_LOG) 2>&1 || { tail -n 40 $(DEMO_LOG); exit 1; }
+	@./scripts/demo.sh $(BUILD_DIR)
 
 # The plain suite alone: the quick check while working.
 unit: build
@@ -78,7 +85,7 @@ clean:
 	rm -rf $(BUILD_DIR) build-m32 build-asan build-tsan build-memcheck build-fuzz $(BENCH_DIR)
 
 # Every C++ source of the tree; a build directory below these folders is skipped.
-CXX_FILES = $(shell find include src testing tools tests bench -type d -name 'build*' -prune -o -type f \
+CXX_FILES = $(shell find include src testing tools tests bench examples -type d -name 'build*' -prune -o -type f \
 	\( -name '*.h' -o -name '*.cc' -o -name '*.cpp' \) -print 2>/dev/null)
 
 format-check: deps

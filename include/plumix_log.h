@@ -19,6 +19,10 @@
  *   record meets liblog's own filter: on a device the tag's log.tag properties and the process's
  *   minimum priority, on a host that minimum alone, INFO unless the program lowers it.
  *
+ *   On a host, which has no property service, the library applies as it loads the settings of
+ *   PLUMIX_LOG_SWITCHES ("vendor.plumix.log.severity=1 vendor.plumix.dumplog.on=1"), and lowers
+ *   liblog's minimum by ANDROID_LOG_TAGS ("*:d"); a device ignores both.
+ *
  * Cost
  *   Each macro asks the switches first: a dropped record builds nothing and evaluates nothing
  *   after <<. When it passes, the record is a LogMessage, whose destructor decides once more,
@@ -110,11 +114,12 @@
 // Dumps
 // ---------------------------------------------------------------------------------------------
 
-// DUMPLOG(module, __func__, data, length) for data of any byte type (char, unsigned char,
-// signed char, std::byte, void) and a length of any integer type; one above INT_MAX is dumped in
-// consecutive calls.
-//   PLUMIX_DUMP("VELK", frame.data(), frame.size());               // "<run>dumplog length is 39"
-//   PLUMIX_DUMP_CLASS("VELK", "Hal", frame.data(), frame.size());  // "<Hal::run>..."
+// DUMPLOG(module, __func__, data, length) for data a pointer to any byte type (char, unsigned
+// char, signed char, std::byte, void) or a contiguous container of them (std::vector<uint8_t>,
+// std::string, std::array, a span: its data()), and a length of any integer type; one above
+// INT_MAX is dumped in consecutive calls, a negative one writes nothing.
+//   PLUMIX_DUMP("VELK", frame, frame.size());               // "<run>dumplog length is 39"
+//   PLUMIX_DUMP_CLASS("VELK", "Hal", frame, frame.size());  // "<Hal::run>..."
 #define PLUMIX_DUMP(module, data, length) PLUMIX_DUMP_CLASS(module, ::std::string(), data, length)
 #define PLUMIX_DUMP_CLASS(module, className, data, length) \
     ::vendor::korvane::zunt_tools::log::internal::Dump(    \
@@ -125,7 +130,8 @@
 // Compile-time floor
 // ---------------------------------------------------------------------------------------------
 // With PLUMIX_LOG_MIN_SEVERITY defined before this header is included (a bare severity name or
-// its number, the same in every file of a program), no record macro writes a record below it,
+// its number 0 to 6, the same in every file of a program; anything else, an Android priority
+// included, does not compile), no record macro writes a record below it,
 // and one whose severity is a constant below it compiles to nothing, its text absent from the
 // binary. LogMessage and the dumps are not held to it.
 //   -DPLUMIX_LOG_MIN_SEVERITY=WARNING

@@ -32,6 +32,8 @@ HOST_ONLY = {
     "abi_caller": "checks the built library as a prebuilt caller links it; the export list "
     "(cmake/plumix_log.map) is the device's side of that",
     "dump_fuzzer": "libFuzzer runs on the host",
+    "plumix_log_example": "make demo runs it on the workstation to show the macros; a device's "
+    "own programs show them there",
     "plumix_log_bench": "compares against libraries that a device image does not have",
     "plumix_log_serial_bench": "the same, reading through a test's property area as a device "
     "reads through its own",

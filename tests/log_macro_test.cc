@@ -292,20 +292,25 @@ TEST_F(LogMacroTest, DumpsAnyByteBufferWithAnyIntegerLength) {
     PLUMIX_DUMP_CLASS("VELK", "Hal", frame.data(), frame.size());
     const std::byte byte{'B'};
     PLUMIX_DUMP("VELK", static_cast<const void*>(&byte), int64_t{1});
+    // A container's own bytes, not the container object.
+    PLUMIX_DUMP("VELK", frame, frame.size());
+    PLUMIX_DUMP_CLASS("VELK", "Hal", std::string("C\x01"), 2);
     EXPECT_EQ(Texts(), (TextList{"<TestBody>dumplog length is 3", "<TestBody>A<LF>FF",
                                  "<Hal::TestBody>dumplog length is 3", "<Hal::TestBody>A<LF>FF",
-                                 "<TestBody>dumplog length is 1", "<TestBody>B"}));
+                                 "<TestBody>dumplog length is 1", "<TestBody>B",
+                                 "<TestBody>dumplog length is 3", "<TestBody>A<LF>FF",
+                                 "<Hal::TestBody>dumplog length is 2", "<Hal::TestBody>C<SOH>"}));
 
     // With dumps off no byte is read, so the length records alone show each call to DUMPLOG.
     SetProperty(kDumpOnKey, "0");
     ClearRecords();
     PLUMIX_DUMP("VELK", frame.data(), uint64_t{INT_MAX} * 2 + 3);
-    PLUMIX_DUMP("VELK", frame.data(), int64_t{INT_MIN} - 1);
+    PLUMIX_DUMP("VELK", frame.data(), int64_t{INT_MIN} - 1);  // a negative length: nothing
+    PLUMIX_DUMP("VELK", frame, -5);
     PLUMIX_DUMP("VELK", nullptr, uint64_t{INT_MAX} + 1);
-    EXPECT_EQ(Texts(),
-              (TextList{"<TestBody>dumplog length is 2147483647",
-                        "<TestBody>dumplog length is 2147483647", "<TestBody>dumplog length is 3",
-                        "<TestBody>dumplog length is -2147483648", "<TestBody>no dumplog output"}));
+    EXPECT_EQ(Texts(), (TextList{"<TestBody>dumplog length is 2147483647",
+                                 "<TestBody>dumplog length is 2147483647",
+                                 "<TestBody>dumplog length is 3", "<TestBody>no dumplog output"}));
 }
 
 TEST_F(LogMacroTest, SeverityIsABareNameOrAnyLogSeverityExpression) {

@@ -33,15 +33,23 @@ constexpr bool AreFirstLettersDistinct() {
 }
 static_assert(AreFirstLettersDistinct(), "-p takes a severity by its first letter too");
 
-// A severity's name or its first letter, in either case.
+// A severity's name, its first letter or its number, in either case, or "warn".
 std::optional<log::LogSeverity> ParsePriority(const std::string& text) {
     for (const log::internal::Severity& row : log::internal::kSeverities) {
         const std::string name = row.name;
-        if (EqualsIgnoringCase(text, name) || EqualsIgnoringCase(text, name.substr(0, 1))) {
+        if (EqualsIgnoringCase(text, name) || EqualsIgnoringCase(text, name.substr(0, 1)) ||
+            text == std::to_string(row.severity)) {
             return row.severity;
         }
     }
+    if (EqualsIgnoringCase(text, "warn")) return log::WARNING;
     return std::nullopt;
+}
+
+// An argument that getopt would have read as an option before the first operand; "-" alone names
+// standard input.
+bool LooksLikeOption(const std::string& argument) {
+    return argument.size() >= 2 && argument[0] == '-';
 }
 
 // An argument after --mask that was meant as one of the tool's options: "-ORNE" is a module
@@ -57,7 +65,7 @@ bool IsMisplacedOption(const std::string& argument) {
 
 bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
     // A command's option returns kCommandOption plus the command.
-    enum { kSetOption = 256, kPorcelainOption, kCommandOption };
+    enum { kSetOption = 256, kPorcelainOption, kVersionOption, kCommandOption };
     const auto command_option = [](Command command) {
         return kCommandOption + static_cast<int>(command);
     };
@@ -71,6 +79,7 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
             {"set", required_argument, nullptr, kSetOption},
 #endif
             {"help", no_argument, nullptr, 'h'},
+            {"version", no_argument, nullptr, kVersionOption},
             {nullptr, 0, nullptr, 0},
     };
     // + stops at the first operand, : reports a missing value apart from an unknown option.
@@ -89,9 +98,9 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
             case 'p':
                 options->severity = ParsePriority(optarg);
                 if (!options->severity) {
-                    *error =
-                            std::string("unknown priority '") + optarg +
-                            "' (use v, d, i, w, e, c or f, or the severity's name, in either case)";
+                    *error = std::string("unknown priority '") + optarg +
+                             "' (use v, d, i, w, e, c or f, the severity's name, in either case, "
+                             "or its number 0 to 6)";
                     return false;
                 }
                 break;
@@ -116,6 +125,9 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
             case 'h':
                 options->help = true;
                 return true;
+            case kVersionOption:
+                options->version = true;
+                return true;
             case ':':
                 *error = std::string("missing value for ") + argv[optind - 1];
                 return false;
@@ -136,12 +148,38 @@ bool ParseOptions(int argc, char** argv, Options* options, std::string* error) {
         }
     }
     options->operands.assign(argv + optind, argv + argc);
+    // getopt stops at the first operand, so an option after it would become text; "--" before
+    // the operands lets them begin with "-". --mask's operands are module changes, "-ORNE" among
+    // them.
+    const bool options_ended = optind > 1 && std::strcmp(argv[optind - 1], "--") == 0;
+    if (options->command != Command::kMask && !options_ended) {
+        for (size_t i = 1; i < options->operands.size(); ++i) {
+            if (!LooksLikeOption(options->operands[i])) continue;
+            *error = "option " + options->operands[i] + " after the argument '" +
+                     options->operands[0] + "': options go first (-- before arguments that " +
+                     "begin with -)";
+            return false;
+        }
+    }
     return true;
 }
 
 std::string UsageProblem(const Options& options) {
     if (options.porcelain && options.command != Command::kStatus) {
         return "--porcelain goes with --status";
+    }
+    // Neither command writes a record, so a record's options would be ignored.
+    if (options.command == Command::kStatus || options.command == Command::kMask) {
+        const char* name = options.command == Command::kStatus ? "--status" : "--mask";
+        const std::pair<bool, const char*> record_options[] = {
+                {options.module.has_value(), "-t"},
+                {options.severity.has_value(), "-p"},
+                {options.class_name.has_value(), "-c"},
+                {options.func_name.has_value(), "-f"},
+        };
+        for (const auto& [given, option] : record_options) {
+            if (given) return std::string(option) + " does not go with " + name;
+        }
     }
     switch (options.command) {
         case Command::kStatus:

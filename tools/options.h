@@ -15,11 +15,12 @@ enum class Command { kWrite, kDump, kStatus, kMask, kExplain };
 struct Options {
     Command command = Command::kWrite;
     bool help = false;
+    bool version = false;
     bool porcelain = false;
     std::optional<std::string> module;
     std::optional<vendor::korvane::zunt_tools::log::LogSeverity> severity;
     std::optional<std::string> class_name;
-    std::string func_name;
+    std::optional<std::string> func_name;
     // --set KEY=VALUE, in the order given.
     std::vector<std::pair<std::string, std::string>> settings;
     // MESSAGE words, a dump's FILE, or --mask's module names.

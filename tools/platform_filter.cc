@@ -2,6 +2,7 @@
 
 #include <android-base/properties.h>
 
+#include <cctype>
 #include <string>
 
 #include "../src/common/severities.h"
@@ -45,9 +46,12 @@ std::string PlatformFilterReason(log::LogSeverity severity, const std::string& m
            PriorityLetter(severity);
 #else
     (void)module;
-    return log::internal::SeverityName(severity) +
+    const std::string name = log::internal::SeverityName(severity);
+    return name +
            " is below liblog's minimum priority, which on a host is INFO unless the program "
-           "lowers it (__android_log_set_minimum_priority)";
+           "lowers it (__android_log_set_minimum_priority); run with ANDROID_LOG_TAGS='*:" +
+           static_cast<char>(std::tolower(static_cast<unsigned char>(name[0]))) +
+           "' in the environment to see " + name + " records";
 #endif
 }
 

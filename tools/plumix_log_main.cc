@@ -6,6 +6,7 @@
 //   plumix-log --status [--porcelain]
 //   plumix-log --mask MODULE... | --mask +MODULE|-MODULE...
 //   plumix-log --explain -t MODULE [-p PRIORITY] [-c CLASS] [-f FUNC] [MESSAGE...]
+//   plumix-log --version
 //
 // Without MESSAGE, each line of standard input becomes one record. The switches are read, parsed
 // and applied by the library's own code, so what this tool says is what a record meets.
@@ -25,6 +26,7 @@
 #include <exception>
 #include <iostream>
 #include <sstream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,7 +34,13 @@
 #include "options.h"
 #include "setting.h"
 #include "switch_commands.h"
+#include "switch_settings.h"
 #include "usage.h"
+
+// The build gives the project's version as bare numbers, 1.0.0, the same in both build systems.
+#define PLUMIX_LOG_STRINGIFY_(text) #text
+#define PLUMIX_LOG_TEXT_OF_(text) PLUMIX_LOG_STRINGIFY_(text)
+#define PLUMIX_LOG_VERSION_TEXT PLUMIX_LOG_TEXT_OF_(PLUMIX_LOG_VERSION)
 
 using namespace vendor::korvane::zunt_tools;
 using plumix_tool::UsageError;
@@ -47,9 +55,12 @@ void PrintUsage() {
                  "       plumix-log --mask +MODULE -MODULE... the mask in force, changed\n"
                  "       plumix-log --explain -t MODULE [-p P] [-c CLASS] [-f FUNC] [MESSAGE...]\n"
                  "                  would this record be written now, and if not, why\n"
-                 "PRIORITY is a letter, v d i w e c f, or a name, verbose debug ... fatal, in\n"
-                 "either case.\n"
-                 "--mask takes every argument after it as a module name, so it comes last.\n"
+                 "       plumix-log --version\n"
+                 "PRIORITY is a letter, v d i w e c f, a name, verbose debug ... fatal (or warn),\n"
+                 "in either case, or a number 0 to 6. Options go before MESSAGE or FILE; -- ends\n"
+                 "them, for a MESSAGE that begins with -.\n"
+                 "--mask takes every argument after it as a module name (all and none too),\n"
+                 "so it comes last.\n"
 #ifndef __ANDROID__
                  "--set KEY=VALUE sets a property first (repeatable)\n"
 #endif
@@ -156,27 +167,63 @@ int LogLines(log::LogSeverity severity, const std::string& module, const std::st
 
 #ifndef __ANDROID__
 // A host has no property service: --set fills the process's own, which the library reads. Any
-// key is set, but one a slip away from a switch's is named, since it changes nothing.
-void ApplySettings(const plumix_tool::Options& options) {
+// key is set, but one a slip away from a switch's is named, since it changes nothing, and so is
+// a value its switch would not read as meant; a key given twice takes its last value. A value the
+// process's properties refuse (a "ro." key set once already, where libbase keeps the first) ends
+// the run, naming the key, before the command meets another value than the one asked for.
+bool ApplySettings(const plumix_tool::Options& options) {
+    std::set<std::string> keys;
+    const auto warn = [](const std::string& what) {
+        std::cerr << "plumix-log: warning: " << what << "\n";
+    };
     for (const auto& [key, value] : options.settings) {
         const std::string meant = plumix_tool::MeantSwitchKey(key);
         if (!meant.empty()) {
-            std::cerr << "plumix-log: warning: " << key << " is no switch of the library; did "
-                      << "you mean " << meant << "? (set as given)\n";
+            warn(key + " is no switch of the library; did you mean " + meant + "? (set as given)");
         }
-        android::base::SetProperty(key, value);
+        const std::string surprise = log::internal::SettingSurprise(key, value);
+        if (!surprise.empty()) warn(surprise + " (set as given)");
+        if (!keys.insert(key).second) warn(key + " is set more than once; the last value holds");
+        // A refusal shows as false, or, where libbase answers true regardless, as another value
+        // read back.
+        if (!android::base::SetProperty(key, value) ||
+            android::base::GetProperty(key, "") != value) {
+            std::cerr << "plumix-log: " << key << " cannot be set to " << value
+                      << ": the process's properties refuse it\n";
+            return false;
+        }
     }
+    return true;
+}
+
+// The switches PLUMIX_LOG_SWITCHES set as the library loaded and --set did not set again.
+std::set<std::string> KeysFromEnvironment(const plumix_tool::Options& options) {
+    std::set<std::string> keys;
+    const char* text = std::getenv(log::internal::kSwitchesVariable);
+    if (text == nullptr) return keys;
+    std::vector<std::string> problems;
+    for (const auto& setting : log::internal::ParseSwitchSettings(text, &problems)) {
+        keys.insert(setting.key);
+    }
+    for (const auto& setting : options.settings) keys.erase(setting.first);
+    return keys;
 }
 #endif
 
 int Run(const plumix_tool::Options& options) {
     using plumix_tool::Command;
     const std::vector<std::string>& operands = options.operands;
-    if (options.command == Command::kStatus) return plumix_tool::RunStatus(options.porcelain);
+    if (options.command == Command::kStatus) {
+#ifdef __ANDROID__
+        return plumix_tool::RunStatus(options.porcelain, {});
+#else
+        return plumix_tool::RunStatus(options.porcelain, KeysFromEnvironment(options));
+#endif
+    }
     if (options.command == Command::kMask) return plumix_tool::RunMask(operands);
 
     const std::string& module = *options.module;
-    const std::string& func_name = options.func_name;
+    const std::string func_name = options.func_name.value_or("");
     if (options.command == Command::kDump) {
         const std::string path = operands.empty() ? "-" : operands[0];
         std::string bytes, error;
@@ -222,10 +269,14 @@ int main(int argc, char** argv) {
         PrintUsage();
         return 0;
     }
+    if (options.version) {
+        std::cout << "plumix-log " << PLUMIX_LOG_VERSION_TEXT << "\n";
+        return 0;
+    }
     const std::string problem = plumix_tool::UsageProblem(options);
     if (!problem.empty()) return UsageError(problem);
 #ifndef __ANDROID__
-    ApplySettings(options);
+    if (!ApplySettings(options)) return 1;
 #endif
     return Run(options);
 }

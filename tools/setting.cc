@@ -39,7 +39,9 @@ std::string MeantSwitchKey(const std::string& key) {
     std::string meant;
     log::internal::ForEachSwitch([&](const auto& s) {
         is_switch = is_switch || key == s.key;
-        if (meant.empty() && IsOneEditApart(key, s.key)) meant = s.key;
+        if (meant.empty() && (IsOneEditApart(key, s.key) || "vendor." + key == s.key)) {
+            meant = s.key;
+        }
     });
     return is_switch ? "" : meant;
 }

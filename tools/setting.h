@@ -11,7 +11,8 @@ namespace plumix_tool {
 std::string SettingCommand(const std::string& key, const std::string& value);
 
 // The switch's key that key is a slip of (one edit away, such as the English spelling of
-// vendor.plumix.log.catgory); empty when key is a switch's or near none.
+// vendor.plumix.log.catgory, or without its "vendor."); empty when key is a switch's or near
+// none.
 std::string MeantSwitchKey(const std::string& key);
 
 }  // namespace plumix_tool

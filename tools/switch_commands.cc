@@ -3,7 +3,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
+#include <cstring>
 #include <iostream>
 #include <set>
 
@@ -11,6 +13,7 @@
 #include "platform_filter.h"
 #include "setting.h"
 #include "switch_questions.h"
+#include "switch_settings.h"
 #include "switch_view.h"
 #include "switches.h"
 #include "usage.h"
@@ -34,8 +37,10 @@ std::string InForceColumn(const SwitchView& view) {
     return view.note.empty() ? view.in_force : view.in_force + " (" + view.note + ")";
 }
 
-std::string RawColumn(const SwitchView& view) {
-    return view.raw.empty() ? "unset" : Printable(view.raw);
+std::string RawColumn(const SwitchView& view, const std::set<std::string>& from_environment) {
+    if (view.raw.empty()) return "unset";
+    if (from_environment.count(view.key) == 0) return Printable(view.raw);
+    return Printable(view.raw) + " (" + log::internal::kSwitchesVariable + ")";
 }
 
 void PrintPadded(const std::string& text, size_t width) {
@@ -48,6 +53,12 @@ std::string RecordText(const std::string& class_name, const std::string& func_na
                        const std::string& message) {
     const log::internal::RecordHeader header(class_name, func_name);
     return std::string(header.data(), header.size()) + message;
+}
+
+bool EqualsIgnoringCase(const std::string& a, const char* b) {
+    return a.size() == std::strlen(b) && std::equal(a.begin(), a.end(), b, [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == y;
+           });
 }
 
 // Every module of the table, in the order of their digits: those a mask with every bit set enables.
@@ -72,7 +83,7 @@ int ExplainModuleNotEnabled(const std::string& module) {
 
 }  // namespace
 
-int RunStatus(bool porcelain) {
+int RunStatus(bool porcelain, const std::set<std::string>& from_environment) {
     WarnIfPropertiesHidden();
     const std::vector<SwitchView> views = ViewAll();
     if (porcelain) {
@@ -82,12 +93,12 @@ int RunStatus(bool porcelain) {
     size_t key_width = 0, raw_width = 0, in_force_width = 0;
     for (const SwitchView& view : views) {
         key_width = std::max(key_width, view.key.size());
-        raw_width = std::max(raw_width, RawColumn(view).size());
+        raw_width = std::max(raw_width, RawColumn(view, from_environment).size());
         in_force_width = std::max(in_force_width, InForceColumn(view).size());
     }
     for (const SwitchView& view : views) {
         PrintPadded(view.key, key_width);
-        PrintPadded(RawColumn(view), raw_width);
+        PrintPadded(RawColumn(view, from_environment), raw_width);
         PrintPadded(InForceColumn(view), in_force_width);
         std::cout << view.meaning << '\n';
     }
@@ -116,15 +127,23 @@ int RunMask(const std::vector<std::string>& names) {
     }
     for (const std::string& name : names) {
         const bool add = name[0] != '-';
-        const log::internal::Category* category =
-                log::internal::FindCategory(relative != 0 ? name.substr(1) : name);
-        if (category == nullptr) {
-            return UsageError("unknown module '" + name + "' (known: " + KnownModules() + ")");
+        const std::string module = relative != 0 ? name.substr(1) : name;
+        std::vector<const log::internal::Category*> named;
+        if (EqualsIgnoringCase(module, "all")) {
+            for (const auto& category : log::internal::kCategoryTable) named.push_back(&category);
+        } else if (!EqualsIgnoringCase(module, "none")) {
+            named.push_back(log::internal::FindCategory(module));
+            if (named[0] == nullptr) {
+                return UsageError("unknown module '" + module + "' (known: " + KnownModules() +
+                                  "); all and none name every module and no module");
+            }
         }
-        if (add) {
-            enabled.insert(category);
-        } else {
-            enabled.erase(category);
+        for (const log::internal::Category* category : named) {
+            if (add) {
+                enabled.insert(category);
+            } else {
+                enabled.erase(category);
+            }
         }
     }
     // Only the table's bits, none of them the sign bit: the value always reads back as it is.

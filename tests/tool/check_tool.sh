@@ -5,6 +5,8 @@ tool=$1
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failures=0
+# The environment the library reads on a host is each case's own.
+unset PLUMIX_LOG_SWITCHES ANDROID_LOG_TAGS
 
 # check out|err STATUS PATTERN ARGS...: runs the tool, checks its status and that what it printed
 # on that stream matches.
@@ -39,6 +41,17 @@ if grep -q ' D ' "$scratch/err"; then
     echo "FAIL: a DEBUG record got past liblog's minimum priority"
     failures=$((failures + 1))
 fi
+# The same switches from the environment, and liblog's minimum lowered by the platform's own
+# convention: the chunk shows.
+ANDROID_LOG_TAGS='*:d' PLUMIX_LOG_SWITCHES='vendor.plumix.dumplog.on=1 vendor.plumix.log.severity=1' \
+    expect 0 ' D .*<rx>A<LF>B<SOH>FF$' --dump -t VELK -f rx "$scratch/bytes"
+# The last entry holds; one of another form is named and left out.
+ANDROID_LOG_TAGS='*:d VELK:v *:e' expect 0 "^libplumix_log: ANDROID_LOG_TAGS: 'VELK:v' is not \*:v" \
+    -t VELK -p w held
+if grep -q '<>held$' "$scratch/err"; then
+    echo "FAIL: ANDROID_LOG_TAGS='... *:e' let a WARNING record through"
+    failures=$((failures + 1))
+fi
 printf 'line one\nline two\n' | expect 0 '<>line two$' -t VELK
 
 # One byte more than a dump can take: refused before anything is logged.
@@ -59,12 +72,12 @@ expect 1 '^plumix-log: standard input: ' -t VELK <&-
 # Slips caught: a priority in another case or spelled out, options that --dump or --mask would
 # drop or misread.
 # VERBOSE and DEBUG records stay below liblog's minimum priority on a host: --explain names them.
-for priority in v:VERBOSE V:VERBOSE verbose:VERBOSE VERBOSE:VERBOSE d:DEBUG D:DEBUG debug:DEBUG \
-    DEBUG:DEBUG Debug:DEBUG; do
+for priority in v:VERBOSE V:VERBOSE verbose:VERBOSE VERBOSE:VERBOSE 0:VERBOSE d:DEBUG D:DEBUG \
+    debug:DEBUG DEBUG:DEBUG Debug:DEBUG 1:DEBUG; do
     expect_out 1 "^dropped by the platform log filter: ${priority#*:} " \
         --set vendor.plumix.log.severity=0 --explain -t VELK -p "${priority%:*}" x
 done
-for priority in w:W warning:W critical:E C:E f:F FATAL:F; do
+for priority in w:W warning:W warn:W Warn:W 3:W critical:E C:E 5:E f:F FATAL:F 6:F; do
     expect 0 " ${priority#*:} .*<>x$" --set vendor.plumix.log.severity=0 -t VELK -p "${priority%:*}" x
 done
 expect 2 "^plumix-log: unknown priority 'deb'" -t VELK -p deb x
@@ -72,6 +85,12 @@ expect 2 '^plumix-log: -c does not go with --dump' --dump -t VELK -c Hal "$scrat
 expect 2 '^plumix-log: -p does not go with --dump' --dump -t VELK -p d "$scratch/bytes"
 expect 2 '^plumix-log: option --status after --mask: ' --mask VELK --status
 expect 2 '^plumix-log: option -t after --mask: ' --mask +QUIB -t VELK
+expect 2 "^plumix-log: option -p after the argument 'hello': " -t VELK hello -p e
+expect 0 ' I .*<>-p e$' -t VELK -- -p e
+expect 2 '^plumix-log: -t does not go with --status' --status -t VELK -p e
+expect 2 '^plumix-log: -f does not go with --mask' -f run --mask VELK
+expect 2 "^plumix-log: unknown priority '7'" -t VELK -p 7 x
+expect_out 0 '^plumix-log [0-9]+\.[0-9]+\.[0-9]+$' --version
 
 # A line too long for memory ends the run with a one-line error once the lines before it are
 # written: 150 MB outgrow what getline can allocate under the limit, 100 MB what the record needs
@@ -112,6 +131,31 @@ expect_out 0 "^$key.catgory +0x8000000000000000 +0x01011 \(malformed" \
 expect_out 0 "^$key.catgory=-0x1$" --set $key.catgory=-1 --status --porcelain
 expect_out 0 "^vendor.plumix.dumplog.on=yes$" --set vendor.plumix.dumplog.on=yes --status --porcelain
 
+# Values a switch reads otherwise than meant: set, with a warning saying what they mean.
+expect 0 "^plumix-log: warning: $key.on=true reads as off: only the text 1 turns it on \(set as given\)$" \
+    --set $key.on=true --status
+expect 0 "^plumix-log: warning: vendor.plumix.dumplog.on=OFF reads as on: only the text 0 turns it off" \
+    --set vendor.plumix.dumplog.on=OFF --status
+expect 0 "^plumix-log: warning: $key.severity=abc is malformed, so the default 2 applies" \
+    --set $key.severity=abc --status
+expect 0 "^plumix-log: warning: $key.severity is set more than once; the last value holds$" \
+    --set $key.severity=1 --set $key.severity=3 --status
+expect_out 0 "^$key.severity +3 +3 " --set $key.severity=1 --set $key.severity=3 --status
+
+# Switches from the environment: marked in --status, --set still outranks them, and a slip is
+# named while the rest apply.
+PLUMIX_LOG_SWITCHES="$key.severity=1  vendor.plumix.dumplog.on=1" \
+    expect_out 0 "^$key.severity +1 \(PLUMIX_LOG_SWITCHES\) +1 +DEBUG and above$" --status
+PLUMIX_LOG_SWITCHES="$key.severity=1" expect_out 0 "^$key.severity +3 +3 " --set $key.severity=3 --status
+PLUMIX_LOG_SWITCHES="oops $key.sevrity=1 $key.buffer.size=0" "$tool" --status >"$scratch/out" 2>"$scratch/err"
+if [ "$(cat "$scratch/err")" != "libplumix_log: PLUMIX_LOG_SWITCHES: 'oops' is not KEY=VALUE; left out
+libplumix_log: PLUMIX_LOG_SWITCHES: $key.sevrity is no switch of the library; left out" ] ||
+    ! grep -Eq "^$key.buffer.size +0 \(PLUMIX_LOG_SWITCHES\) +0 +no limit$" "$scratch/out"; then
+    echo "FAIL: PLUMIX_LOG_SWITCHES with slips:"
+    cat "$scratch/out" "$scratch/err"
+    failures=$((failures + 1))
+fi
+
 # expect_set_warning KEY MEANT: --set of KEY warns naming the switch's key MEANT, set all the same,
 # or, with MEANT empty, sets KEY without a word.
 expect_set_warning() {
@@ -128,6 +172,7 @@ expect_set_warning $key.sevreity $key.severity
 expect_set_warning $key.severty $key.severity
 expect_set_warning $key.buffer.sise $key.buffer.size
 expect_set_warning vendor.plumix.dumplog.om vendor.plumix.dumplog.on
+expect_set_warning plumix.log.severity $key.severity
 expect_set_warning $key.catgory ""
 expect_set_warning $key.on ""
 expect_set_warning vendor.other.key ""
@@ -164,7 +209,11 @@ check_mask 0 "" +QUIB -QUIB
 check_mask 0x01011 "VELK FENRO QUIB" +quib -ORNE
 check_mask -1 "VELK ORNE QUIB FENRO HULM PLUMIX JSON-VELK JSON-ORNE JSON-FENRO" -JSON-QUIB
 check_mask zz "ORNE FENRO" -VELK
+check_mask 0 "$modules" all
+check_mask -1 "VELK" None VELK
+check_mask 0x01011 "" -ALL
 expect 2 '^plumix-log: unknown module .BOGUS. \(known: VELK ORNE QUIB .*JSON-QUIB\)' --mask VELK BOGUS
+expect 2 "^plumix-log: unknown module 'CAMHAL' " --mask +CAMHAL
 expect 2 '^plumix-log: --mask takes either' --mask VELK +QUIB
 
 # --explain must agree with what the same record then does, and write nothing itself.

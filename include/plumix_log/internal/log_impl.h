@@ -13,6 +13,7 @@
 #include <ostream>
 #include <string>
 #include <type_traits>
+#include <utility>
 
 namespace vendor::korvane::zunt_tools::log::internal {
 
@@ -30,8 +31,16 @@ class ErrnoKeeper {
 };
 
 #ifdef PLUMIX_LOG_MIN_SEVERITY
-// Inside the library's namespace, a bare name here means a severity of ours.
+// Inside the library's namespace, a bare name here means a severity of ours. An Android priority
+// would be taken for the severity of its number, two above the one meant.
+using FloorType = std::remove_cv_t<decltype(PLUMIX_LOG_MIN_SEVERITY)>;
+static_assert(std::is_same_v<FloorType, LogSeverity> ||
+                      (std::is_integral_v<FloorType> && !std::is_same_v<FloorType, bool>),
+              "PLUMIX_LOG_MIN_SEVERITY is a severity (WARNING) or its number 0 to 6; an Android "
+              "priority (ANDROID_LOG_WARN is 5, CRITICAL here) is not one");
 constexpr int kMinSeverity = PLUMIX_LOG_MIN_SEVERITY;
+static_assert(kMinSeverity >= VERBOSE && kMinSeverity <= FATAL,
+              "PLUMIX_LOG_MIN_SEVERITY is a severity (WARNING) or its number 0 to 6");
 #endif
 
 // The tails a macro's record ends with, after everything streamed.
@@ -172,23 +181,26 @@ const char* BytesOf(const Byte* data) {
     return static_cast<const char*>(static_cast<const void*>(data));
 }
 
+// A contiguous container of bytes (std::vector<uint8_t>, std::string, std::array, a span):
+// its data().
+template <typename Container, typename = decltype(BytesOf(std::declval<const Container&>().data()))>
+const char* BytesOf(const Container& bytes) {
+    return BytesOf(bytes.data());
+}
+
 // DUMPLOG for any integer length: in calls of at most INT_MAX bytes when longer. A negative
-// length goes to DUMPLOG, whose length record alone says so, held at INT_MIN.
+// length, which only a slip computes, writes nothing: there are no bytes to show, and DUMPLOG's
+// length record would be a record of the slip.
 template <typename Length>
 void Dump(const std::string& module, const std::string& className, const char* funcName,
           const char* data, Length length) {
     static_assert(std::is_integral_v<Length> && !std::is_same_v<Length, bool>,
                   "a dump's length is an integer");
+    if constexpr (std::is_signed_v<Length>) {
+        if (length < 0) return;
+    }
     const ErrnoKeeper errno_keeper;
     const std::string header = className.empty() ? funcName : className + "::" + funcName;
-    if constexpr (std::is_signed_v<Length>) {
-        if (length < 0) {
-            const auto negative = static_cast<intmax_t>(length);
-            DUMPLOG(module, header, data,
-                    negative < INT_MIN ? INT_MIN : static_cast<int>(negative));
-            return;
-        }
-    }
     constexpr auto kLongest = static_cast<uintmax_t>(INT_MAX);
     auto rest = static_cast<uintmax_t>(length);
     // Null data has no bytes to move on to: DUMPLOG's one record says so.
