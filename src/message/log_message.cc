@@ -2,6 +2,7 @@
 #include <plumix_log.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <new>
@@ -66,6 +67,9 @@ void WriteWhole(std::ostringstream& stream, const char* data, size_t size) {
 }
 
 }  // namespace
+
+// Here rather than in each caller, so that one generation serves the whole process.
+std::atomic<uint32_t> internal::g_rate_limit_generation{0};
 
 LogMessage::LogMessage(LogSeverity severity, const std::string& module,
                        const std::string& className, const std::string& funcName) {
