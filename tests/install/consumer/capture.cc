@@ -1,9 +1,12 @@
 // A caller's test built against an installed tree only: records captured in order, captures
 // nested, switches set for a scope and put back, liblog's minimum priority handed back, rate
-// limits afresh in each capture, records printed readably.
+// limits afresh in each capture, records printed readably, a forked child without its parent's
+// capture.
 #include <android/log.h>
 #include <plumix_log.h>
 #include <plumix_log_testing.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <sstream>
@@ -50,6 +53,19 @@ int main() {
             << CapturedRecord{42, "", ""};
     Expect(printed.str() == R"({ANDROID_LOG_WARN, "VELK", "<Probe>\"a\\b\"\n\001é"}{42, "", ""})",
            "a record prints as its initialiser");
+    {
+        ScopedLogCapture parent;
+        const pid_t child = fork();
+        if (child == 0) {
+            Probe(plog::INFO);  // to the log
+            ScopedLogCapture own;
+            Probe(plog::INFO);
+            _exit(parent.Records().empty() && own.Records().size() == 1 ? 0 : 1);
+        }
+        int status = -1;
+        Expect(child > 0 && waitpid(child, &status, 0) == child && status == 0,
+               "a forked child logs and captures without its parent's capture");
+    }
 
     __android_log_set_minimum_priority(ANDROID_LOG_WARN);
     {
