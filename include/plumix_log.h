@@ -4,8 +4,8 @@
  * Writing a record
  *   A macro names the severity and the module; the record is headed by the calling function,
  *   "<function>", or with a class name "<Class::function>", and what is streamed follows the
- *   header directly. The function is __func__: inside a lambda, "operator()". The module is the
- * record's tag, and the key of the category mask below.
+ *   header directly. The module is the record's tag, and the key of the category mask below.
+ *   The function is __func__, so inside a lambda the header is "<operator()>".
  *
  * Deciding
  *   Five system properties decide, afresh for every record, whether it is written:
