@@ -5,6 +5,7 @@
  *   A macro names the severity and the module; the record is headed by the calling function,
  *   "<function>", or with a class name "<Class::function>", and what is streamed follows the
  *   header directly. The module is the record's tag, and the key of the category mask below.
+ *   The function is __func__, so inside a lambda the header is "<operator()>".
  *
  * Deciding
  *   Five system properties decide, afresh for every record, whether it is written:
@@ -33,6 +34,10 @@
  *   names through a using-directive, a variable named INFO); any expression of type LogSeverity
  *   works too. Each macro is one statement, safe in an unbraced if/else, and evaluates its
  *   severity and module once. The macros need C++17.
+ *
+ * Signals
+ *   Nothing here is async-signal-safe: a record allocates and takes locks, so a signal handler
+ *   that logs can hang the thread it interrupted.
  *
  * errno
  *   No function or macro of the library changes errno as its caller sees it, written or dropped;
@@ -85,7 +90,11 @@
 // Rate-limited records
 // ---------------------------------------------------------------------------------------------
 // Each counts, per call site and exactly on any number of threads, only the records that passed
-// the switches, so a module switched on shows its first record at once.
+// the switches, so a module switched on shows its first record at once. The site is one per
+// instantiation of the code around it: each instantiation of a template or generic lambda, and
+// each library that builds a hidden inline function, counts apart. A record dropped after it
+// was counted (too long, a switch changed in between) has spent its turn and its held-back count.
+// Every site starts afresh when a test's capture begins (<plumix_log_testing.h>).
 
 // The 1st, (n+1)th, (2n+1)th ... record; n below 2 writes every one.
 //   PLUMIX_LOG_EVERY_N(ERROR, "VELK", 100) << "bad frame";  // the 1st, 101st, 201st ...
@@ -161,9 +170,10 @@ enum LogSeverity : int32_t {
 // The text is "<" className "::" funcName ">" (no "className::" for an empty className), then
 // what was streamed; no line end, time stamp or separator is added. Nothing is written before the
 // destructor runs, and at most one record then: a text longer than one Android log record
-// carries goes out in consecutive pieces, never cut, with no other split record of the process
-// between them. A tag is at most 256 bytes: a longer module name is written with its first 256
-// bytes as tag, cut between UTF-8 sequences, and the switches still decide on the whole name.
+// carries goes out in consecutive pieces, never cut, from one thread, with no other split record
+// of the process between them (other records may come between). A tag is at most 256 bytes: a
+// longer module name is written with its first 256 bytes as tag, cut between UTF-8 sequences, and
+// the switches still decide on the whole name.
 class PLUMIX_LOG_EXPORT LogMessage {
   public:
     // Writes the header. A failure (memory exhausted) reaches the caller.

@@ -20,6 +20,7 @@
 
 #include <plumix_log.h>
 
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -38,11 +39,24 @@ inline bool operator==(const CapturedRecord& a, const CapturedRecord& b) {
     return a.priority == b.priority && a.tag == b.tag && a.text == b.text;
 }
 
+// As the initialiser it compares equal to, which is how GoogleTest shows it in a failure:
+//   {ANDROID_LOG_DEBUG, "VELK", "<Probe>register 7"}
+std::ostream& operator<<(std::ostream& out, const CapturedRecord& record);
+
 // While it lives, every record written in the process, on any thread, comes here instead of the
 // log, and liblog's minimum priority is VERBOSE, so the library's switches alone decide what is
 // written. Its end hands back the capture it stood in for, or else liblog's default logger
 // (liblog cannot tell which logger was in place), and the minimum priority in force before it.
 // Captures may nest; they end in the reverse order.
+//
+// As it begins, every rate-limited call site of the process (EVERY_N, FIRST_N, EVERY_N_SEC) starts
+// afresh, its counts and its clock, so that each test sees its sites as new, also when a suite
+// runs again (--gtest_repeat). A site passed on another thread as a capture begins may count
+// under either.
+//
+// A forked child starts with no capture: its records go to liblog's default logger until it
+// begins one of its own, and the captures it inherited see none of them. So a child can always
+// log, whatever another thread of its parent was doing at the fork.
 class ScopedLogCapture {
   public:
     ScopedLogCapture();

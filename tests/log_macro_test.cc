@@ -221,6 +221,9 @@ TEST_F(LogMacroTest, RateLimitsAreExactAcrossThreads) {
     run([] { PLUMIX_LOG_EVERY_N(INFO, "VELK", 7) << "every"; });
     run([] { PLUMIX_LOG_FIRST_N(INFO, "VELK", 5) << "first"; });
     EXPECT_EQ(Records().size(), (kThreads * kPasses + 6u) / 7 + 5);
+    ClearRecords();
+    run([] { PLUMIX_LOG_EVERY_N_SEC(INFO, "VELK", 0) << "now"; });
+    EXPECT_EQ(Records().size(), kThreads * kPasses);
 
     // Every pass is written or counted in the next record written: once the threads are done,
     // one more pass after the wait collects what is left.
@@ -254,10 +257,14 @@ TEST_F(LogMacroTest, RecordAfterRecordsHeldBackSaysHowMany) {
     SetProperty(kCategoryKey, "");
     std::this_thread::sleep_for(std::chrono::milliseconds(250));
     EveryFifthOfASecond();
+    EveryFifthOfASecond();
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    EveryFifthOfASecond();
     std::this_thread::sleep_for(std::chrono::milliseconds(250));
     EveryFifthOfASecond();
     EXPECT_EQ(Texts(), (TextList{"<EveryFifthOfASecond>poll failed",
                                  "<EveryFifthOfASecond>poll failed (3 held back)",
+                                 "<EveryFifthOfASecond>poll failed (1 held back)",
                                  "<EveryFifthOfASecond>poll failed"}));
 }
 

@@ -192,8 +192,8 @@ TEST_F(StressTest, RecordsStayWholeWhilePropertiesFlip) {
     for (const char* kind : {"plain", "dump", "buffer", "chunk"}) EXPECT_GT(kinds[kind], 0) << kind;
 }
 
-// Records of several threads, each split into pieces: no other record comes between the pieces of
-// one, so joined in order they give back every record's exact text.
+// Records of several threads, each split into pieces: no other split record comes between the
+// pieces of one, so joined in order they give back every record's exact text.
 TEST_F(LogTest, PiecesOfSplitRecordsFromManyThreadsAreConsecutive) {
     constexpr int kThreads = 4;
     constexpr int kRecords = 300;

@@ -1,6 +1,7 @@
 #include <android/log.h>
 #include <plumix_log.h>
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 #include <new>
@@ -30,6 +31,9 @@ void WriteWhole(std::ostringstream& stream, const char* data, size_t size) {
 }
 
 }  // namespace
+
+// Here rather than in each caller, so that one generation serves the whole process.
+std::atomic<uint32_t> internal::g_rate_limit_generation{0};
 
 LogMessage::LogMessage(LogSeverity severity, const std::string& module,
                        const std::string& className, const std::string& funcName) {

@@ -19,7 +19,8 @@ bool PassesPlatformFilter(int priority, const std::string& module);
 
 // Writes text, up to its first NUL, as one record of this priority with the module's tag, or,
 // when it is longer than a record carries, as consecutive records that joined in order are
-// exactly the text, with no other record of the process between them. Each but the last ends
+// exactly the text, all written by the calling thread (so with its pid and tid), with no other
+// split record of the process between them; other records may come between. Each but the last ends
 // after its last line end within the limit, or else at the limit, moved back so that no UTF-8
 // sequence is cut.
 void WriteRecord(int priority, const std::string& module, const char* text);

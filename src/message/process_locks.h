@@ -19,8 +19,8 @@ struct alignas(64) ProcessLock {
 // time.
 extern ProcessLock header_lock;
 
-// Held across all the pieces of a record that is split, so that no other record of the process
-// comes between them.
+// Held across all the pieces of a record that is split, so that no other split record of the
+// process comes between them. A short record takes no lock, so it may.
 extern ProcessLock split_record_lock;
 
 }  // namespace vendor::korvane::zunt_tools::log::internal

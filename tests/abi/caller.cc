@@ -35,6 +35,7 @@ int main() {
     PLUMIX_LOG(INFO, "VELK") << "id " << ++streamed;
     PLUMIX_LOG_CLASS(DEBUG, "VELK", "Hal") << "id " << ++streamed;  // below the threshold
     if (streamed != 1) return 10;
+    PLUMIX_LOG_FIRST_N(INFO, "VELK", 1) << "first";
 
     DUMPLOG("VELK", "rx", bytes, 4);
     PLUMIX_DUMP("VELK", bytes, 4);

@@ -48,8 +48,10 @@ compare_with_expected "the library's export table" <<<"$exported"
 needed=$(readelf -d "$caller" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p')
 grep -qx libplumix_log.so <<<"$needed" || fail "the caller does not link libplumix_log.so"
 if grep -qE '^lib(log|base)\.' <<<"$needed"; then fail "the caller links liblog or libbase"; fi
+# A variable of the library that the caller reads may be copied into the caller's own .bss by a
+# copy relocation, and is then listed there as defined.
 compare_with_expected "the caller's references" \
-    < <(nm -D --undefined-only --format=posix "$caller" | awk '{print $1}' | namespace_of_interface)
+    < <(nm -D --format=posix "$caller" | awk '$2 ~ /^[UB]$/ {print $1}' | namespace_of_interface)
 
 [ "$failures" -eq 0 ] || exit 1
 echo "exports: $(wc -l <<<"$expected") operations, SONAME $soname, nothing else"

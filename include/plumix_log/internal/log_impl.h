@@ -100,9 +100,30 @@ class MacroRecord {
     Tail tail_;
 };
 
+// Bumped by the testing library's capture as it begins, so that the rate-limited sites of every
+// library in the process start afresh in each test; it never changes outside tests.
+extern PLUMIX_LOG_EXPORT std::atomic<uint32_t> g_rate_limit_generation;
+
+// The generation a site counted under. Outside tests a pass pays one load of the process's
+// generation for it, beside the site's own words.
+class SiteGeneration {
+  public:
+    // True once for the pass that first meets a new generation: the site's counts then restart.
+    bool IsNew() {
+        const uint32_t current = g_rate_limit_generation.load(std::memory_order_relaxed);
+        uint32_t counted = counted_.load(std::memory_order_relaxed);
+        return counted != current &&
+               counted_.compare_exchange_strong(counted, current, std::memory_order_relaxed);
+    }
+
+  private:
+    std::atomic<uint32_t> counted_{0};
+};
+
 // The rate limits, one per call site. Each counts the passes that got through the gate, so that
 // a module switched on shows its first record at once; an atomic count keeps them exact on many
-// threads.
+// threads. A record the destructor then drops (the length check, a switch changed in between)
+// has spent its pass.
 
 // Writes the 1st, (n+1)th, (2n+1)th ... pass; an n below 2 writes every pass.
 class EveryN {
@@ -110,11 +131,13 @@ class EveryN {
     template <typename Count>
     bool ShouldWrite(Count n) {
         static_assert(std::is_integral_v<Count>, "n is an integer");
+        if (generation_.IsNew()) passes_.store(0, std::memory_order_relaxed);
         const uint64_t pass = passes_.fetch_add(1, std::memory_order_relaxed);
         return n < 2 || pass % static_cast<uint64_t>(n) == 0;
     }
 
   private:
+    SiteGeneration generation_;
     std::atomic<uint64_t> passes_{0};
 };
 
@@ -124,6 +147,7 @@ class FirstN {
     template <typename Count>
     bool ShouldWrite(Count n) {
         static_assert(std::is_integral_v<Count>, "n is an integer");
+        if (generation_.IsNew()) passes_.store(0, std::memory_order_relaxed);
         if (n < 1) return false;
         const auto limit = static_cast<uint64_t>(n);
         // Past the limit a pass only reads, so the count neither contends nor wraps.
@@ -132,37 +156,62 @@ class FirstN {
     }
 
   private:
+    SiteGeneration generation_;
     std::atomic<uint64_t> passes_{0};
 };
 
 // Writes a pass when seconds have gone by on the monotonic clock since the last one written, the
-// first pass always; held_back then says how many passes were held back since.
+// first pass always; held_back then says how many passes were held back since. A pass is held
+// back only when its own time is not due, and counted once, in a record written after it.
 class EverySeconds {
   public:
     bool ShouldWrite(double seconds, uint64_t& held_back) {
+        if (generation_.IsNew()) {
+            next_.store(kDueNow, std::memory_order_relaxed);
+            held_back_.store(0, std::memory_order_relaxed);
+        }
+        // Also NaN: no wait, so no clock, and no store while the site has nothing to forget.
+        if (!(seconds > 0)) {
+            if (next_.load(std::memory_order_relaxed) != kDueNow) {
+                next_.store(kDueNow, std::memory_order_relaxed);
+            }
+            held_back = TakeHeldBack();
+            return true;
+        }
         const int64_t now = std::chrono::duration_cast<std::chrono::nanoseconds>(
                                     std::chrono::steady_clock::now().time_since_epoch())
                                     .count();
         int64_t next = next_.load(std::memory_order_relaxed);
-        if (now < next ||
-            !next_.compare_exchange_strong(next, Later(now, seconds), std::memory_order_relaxed)) {
-            held_back_.fetch_add(1, std::memory_order_relaxed);
-            return false;
+        // A pass that loses the exchange meets the time the winner set, and is held back only if
+        // that is still ahead of its own.
+        while (now >= next) {
+            if (next_.compare_exchange_weak(next, Later(now, seconds), std::memory_order_relaxed)) {
+                held_back = TakeHeldBack();
+                return true;
+            }
         }
-        held_back = held_back_.exchange(0, std::memory_order_relaxed);
-        return true;
+        held_back_.fetch_add(1, std::memory_order_relaxed);
+        return false;
     }
 
   private:
-    // No wait for a NaN, zero or negative seconds; for ever past what the clock counts.
+    static constexpr int64_t kDueNow = INT64_MIN;
+
+    // For ever past what the clock counts.
     static int64_t Later(int64_t now, double seconds) {
-        if (!(seconds > 0)) return now;
         const double wait = seconds * 1e9;
         if (wait >= static_cast<double>(INT64_MAX - now)) return INT64_MAX;
         return now + static_cast<int64_t>(wait);
     }
 
-    std::atomic<int64_t> next_{INT64_MIN};
+    // Reads before it writes, so that passes with none held back do not contend.
+    uint64_t TakeHeldBack() {
+        if (held_back_.load(std::memory_order_relaxed) == 0) return 0;
+        return held_back_.exchange(0, std::memory_order_relaxed);
+    }
+
+    SiteGeneration generation_;
+    std::atomic<int64_t> next_{kDueNow};
     std::atomic<uint64_t> held_back_{0};
 };
 

@@ -1,10 +1,15 @@
 // A caller's test built against an installed tree only: records captured in order, captures
-// nested, switches set for a scope and put back, liblog's minimum priority handed back.
+// nested, switches set for a scope and put back, liblog's minimum priority handed back, rate
+// limits afresh in each capture, records printed readably, a forked child without its parent's
+// capture.
 #include <android/log.h>
 #include <plumix_log.h>
 #include <plumix_log_testing.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <sstream>
 #include <vector>
 
 namespace plog = vendor::korvane::zunt_tools::log;
@@ -29,9 +34,39 @@ void Probe(plog::LogSeverity severity) {
     PLUMIX_LOG(severity, "VELK") << "probe " << severity;
 }
 
+void ProbeRateLimited() {
+    PLUMIX_LOG_FIRST_N(INFO, "VELK", 1) << "first";
+    PLUMIX_LOG_EVERY_N_SEC(INFO, "VELK", 3600) << "hourly";
+}
+
 }  // namespace
 
 int main() {
+    for (int run = 0; run < 2; ++run) {
+        ScopedLogCapture capture;
+        ProbeRateLimited();
+        ProbeRateLimited();
+        Expect(capture.Records().size() == 2, "each capture sees the rate-limited sites afresh");
+    }
+    std::ostringstream printed;
+    printed << CapturedRecord{ANDROID_LOG_WARN, "VELK", "<Probe>\"a\\b\"\n\x01é"}
+            << CapturedRecord{42, "", ""};
+    Expect(printed.str() == R"({ANDROID_LOG_WARN, "VELK", "<Probe>\"a\\b\"\n\001é"}{42, "", ""})",
+           "a record prints as its initialiser");
+    {
+        ScopedLogCapture parent;
+        const pid_t child = fork();
+        if (child == 0) {
+            Probe(plog::INFO);  // to the log
+            ScopedLogCapture own;
+            Probe(plog::INFO);
+            _exit(parent.Records().empty() && own.Records().size() == 1 ? 0 : 1);
+        }
+        int status = -1;
+        Expect(child > 0 && waitpid(child, &status, 0) == child && status == 0,
+               "a forked child logs and captures without its parent's capture");
+    }
+
     __android_log_set_minimum_priority(ANDROID_LOG_WARN);
     {
         ScopedLogCapture outer;
