@@ -7,6 +7,7 @@
 #include <new>
 #include <string_view>
 
+#include "../switches/property_area.h"
 #include "../switches/saturated_length.h"
 #include "../switches/switch_questions.h"
 #include "log_write.h"
@@ -133,11 +134,42 @@ std::string LogMessage::ToString() {
 // The destructor's gate, without a record, and then liblog's own filter, which the write meets:
 // what the macros ask before they build one.
 bool IsLoggable(LogSeverity severity, const std::string& module) {
+    return IsLoggable(severity, std::string_view(module));
+}
+
+bool IsLoggable(LogSeverity severity, std::string_view module) {
     const internal::ErrnoKeeper errno_keeper;
     const int priority = AndroidPriority(severity);
     if (priority == ANDROID_LOG_UNKNOWN) return false;
-    if (internal::AskSwitches(severity, module) != internal::SwitchVerdict::kPass) return false;
-    return internal::PassesPlatformFilter(priority, module);
+    if (internal::AskSwitches(severity, module.data(), module.size()) !=
+        internal::SwitchVerdict::kPass) {
+        return false;
+    }
+    return internal::PassesPlatformFilter(priority, module.data(), module.size());
 }
+
+namespace internal {
+
+bool IsLoggableAt(SiteVerdict& site, LogSeverity severity, std::string_view module) {
+    // Without the area's serial, nothing tells when a verdict goes stale.
+    if (!HasPropertyArea()) return IsLoggable(severity, module);
+    const ErrnoKeeper errno_keeper;
+    const int priority = AndroidPriority(severity);
+    if (priority == ANDROID_LOG_UNKNOWN) return false;
+    // Read before the switches: a change after it shows as another serial at the next record.
+    const uint64_t dropped =
+            SiteVerdict::DroppedAt(__system_property_area_serial(), severity, module.data());
+    const uint64_t passed = dropped | SiteVerdict::kPasses;
+    if (site.Load() != passed) {
+        const bool passes =
+                AskSwitches(severity, module.data(), module.size()) == SwitchVerdict::kPass;
+        site.Store(passes ? passed : dropped);
+        if (!passes) return false;
+    }
+    // The process's minimum priority is not a property: asked every time.
+    return PassesPlatformFilter(priority, module.data(), module.size());
+}
+
+}  // namespace internal
 
 }  // namespace vendor::korvane::zunt_tools::log
