@@ -68,6 +68,22 @@ void WriteWhole(std::ostringstream& stream, const char* data, size_t size) {
 
 }  // namespace
 
+namespace internal {
+namespace {
+
+// The destructor's gate, without a record, and then liblog's own filter, which the write meets:
+// what the macros ask before they build one. Called directly, not through the export table.
+bool IsLoggableNow(LogSeverity severity, std::string_view module) {
+    const ErrnoKeeper errno_keeper;
+    const int priority = AndroidPriority(severity);
+    if (priority == ANDROID_LOG_UNKNOWN) return false;
+    if (AskSwitches(severity, module.data(), module.size()) != SwitchVerdict::kPass) return false;
+    return PassesPlatformFilter(priority, module.data(), module.size());
+}
+
+}  // namespace
+}  // namespace internal
+
 LogMessage::LogMessage(LogSeverity severity, const std::string& module,
                        const std::string& className, const std::string& funcName) {
     const internal::ErrnoKeeper errno_keeper;
@@ -131,28 +147,19 @@ std::string LogMessage::ToString() {
     return stream_.str();
 }
 
-// The destructor's gate, without a record, and then liblog's own filter, which the write meets:
-// what the macros ask before they build one.
 bool IsLoggable(LogSeverity severity, const std::string& module) {
-    return IsLoggable(severity, std::string_view(module));
+    return internal::IsLoggableNow(severity, module);
 }
 
 bool IsLoggable(LogSeverity severity, std::string_view module) {
-    const internal::ErrnoKeeper errno_keeper;
-    const int priority = AndroidPriority(severity);
-    if (priority == ANDROID_LOG_UNKNOWN) return false;
-    if (internal::AskSwitches(severity, module.data(), module.size()) !=
-        internal::SwitchVerdict::kPass) {
-        return false;
-    }
-    return internal::PassesPlatformFilter(priority, module.data(), module.size());
+    return internal::IsLoggableNow(severity, module);
 }
 
 namespace internal {
 
 bool IsLoggableAt(SiteVerdict& site, LogSeverity severity, std::string_view module) {
     // Without the area's serial, nothing tells when a verdict goes stale.
-    if (!HasPropertyArea()) return IsLoggable(severity, module);
+    if (!HasPropertyArea()) return IsLoggableNow(severity, module);
     const ErrnoKeeper errno_keeper;
     const int priority = AndroidPriority(severity);
     if (priority == ANDROID_LOG_UNKNOWN) return false;

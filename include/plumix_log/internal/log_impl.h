@@ -264,7 +264,8 @@ std::string ModuleString(const Module& module) {
 }
 
 // A module whose text cannot change between records: a string literal or another const char
-// array. A mutable char buffer, a pointer or a string may hold another name next time.
+// array, whose text is taken as fixed. A mutable char buffer, a pointer or a string may hold
+// another name next time.
 template <typename Module>
 inline constexpr bool kIsFixedText = false;
 template <size_t N>
@@ -293,7 +294,7 @@ struct Voidify {
 
 }  // namespace vendor::korvane::zunt_tools::log::internal
 
-// The macros ask IsLoggable first and build the LogMessage only when it says yes; the
+// The macros ask IsLoggableHere first and build the LogMessage only when it says yes; the
 // destructor then decides once more, with the length check, so a property changed in between is
 // still honoured. Each macro's locals carry a number of its own (__COUNTER__), so that a macro
 // nested in another's streamed text shadows none of them.
