@@ -124,19 +124,19 @@ TEST_F(LogTest, ASiteRemembersItsVerdictUntilAnyPropertyChanges) {
     EXPECT_TRUE(TakeConsultedKeys().empty());
     EXPECT_EQ(PropertyLookups(), lookups);
     EXPECT_EQ(PropertyValueReads(), value_reads);
+    // A written record's destructor still reads for itself.
+    const std::vector<std::string> kDestructorReads = {kOnKey, kCategoryKey, kOnKey, kSeverityKey,
+                                                       kBufferSizeKey};
     for (const Step& change : changes) {
+        SCOPED_TRACE(std::string(change.key) + " = " + change.value);
         SetAreaProperty(change.key, change.value);
         ClearRecords();
         record();
-        EXPECT_FALSE(TakeConsultedKeys().empty()) << change.key << " = " << change.value;
+        EXPECT_FALSE(TakeConsultedKeys().empty());
         record();
-        // A written record's destructor still reads for itself.
-        const std::vector<std::string> destructor = {kOnKey, kCategoryKey, kOnKey, kSeverityKey,
-                                                     kBufferSizeKey};
-        EXPECT_EQ(TakeConsultedKeys(), change.written ? destructor : std::vector<std::string>())
-                << change.key << " = " << change.value;
-        EXPECT_EQ(Records().size(), change.written ? 2u : 0u)
-                << change.key << " = " << change.value;
+        EXPECT_EQ(TakeConsultedKeys(),
+                  change.written ? kDestructorReads : std::vector<std::string>());
+        EXPECT_EQ(Records().size(), change.written ? 2u : 0u);
     }
 }
 
