@@ -64,9 +64,9 @@ BENCH_DIR ?= build-bench
 BENCH_FLAGS ?= --benchmark_repetitions=30 --benchmark_min_time=0.1 \
 	--benchmark_enable_random_interleaving=true
 
-# The rows run again through the property area's serials, as on a device, with the peer their
-# goals compare with.
-SERIAL_ROWS = ^BM_(LibraryWritten|MacroWritten|MacroDroppedModule|MacroDroppedThreshold|PeerLibbaseLogDropped)/real_time$$
+# The rows run again through the property area's serials, as on a device, with the peer and the
+# floor their goals compare with.
+SERIAL_ROWS = ^BM_(LibraryWritten|MacroWritten(Literal)?|MacroDropped(Module|Threshold)(Literal|String)?|FloorRememberedVerdict|PeerLibbaseLogDropped)/real_time$$
 
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \

@@ -12,6 +12,7 @@
 #include <spdlog/logger.h>
 #include <spdlog/sinks/base_sink.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -164,6 +165,57 @@ void BM_MacroDroppedThreshold(benchmark::State& state) {
     ExpectRecords(state, before, 0);
 }
 
+// The same record with the module a literal, which the call site remembers its verdict for, and
+// in a std::string variable, which it asks about afresh every time.
+struct HalLiteral {
+    template <bool kModuleEnabled>
+    static void run(plumix::LogSeverity severity) {
+        if constexpr (kModuleEnabled) {
+            PLUMIX_LOG_CLASS(severity, "VELK", kClassName) << kBody;
+        } else {
+            PLUMIX_LOG_CLASS(severity, "QUIB", kClassName) << kBody;
+        }
+    }
+};
+
+struct HalString {
+    static void run(plumix::LogSeverity severity, const std::string& module) {
+        PLUMIX_LOG_CLASS(severity, module, kClassName) << kBody;
+    }
+};
+
+void BM_MacroWrittenLiteral(benchmark::State& state) {
+    const uint64_t before = t_records;
+    for (auto _ : state) HalLiteral::run<true>(plumix::INFO);
+    ExpectRecords(state, before, state.iterations());
+}
+
+void BM_MacroDroppedModuleLiteral(benchmark::State& state) {
+    const uint64_t before = t_records;
+    for (auto _ : state) HalLiteral::run<false>(plumix::INFO);
+    ExpectRecords(state, before, 0);
+}
+
+void BM_MacroDroppedThresholdLiteral(benchmark::State& state) {
+    const uint64_t before = t_records;
+    for (auto _ : state) HalLiteral::run<true>(plumix::DEBUG);
+    ExpectRecords(state, before, 0);
+}
+
+void BM_MacroDroppedModuleString(benchmark::State& state) {
+    const std::string module = "QUIB";
+    const uint64_t before = t_records;
+    for (auto _ : state) HalString::run(plumix::INFO, module);
+    ExpectRecords(state, before, 0);
+}
+
+void BM_MacroDroppedThresholdString(benchmark::State& state) {
+    const std::string module = "VELK";
+    const uint64_t before = t_records;
+    for (auto _ : state) HalString::run(plumix::DEBUG, module);
+    ExpectRecords(state, before, 0);
+}
+
 // --- Floors: what any conforming record path pays --------------------------------------------
 
 struct FloorProperty {
@@ -246,6 +298,17 @@ void BM_FloorThresholdReads(benchmark::State& state) {
         properties.on.Read();
         properties.severity.Read();
     }
+}
+
+// What no remembered verdict goes below: one acquire load of a word and a compare.
+void BM_FloorRememberedVerdict(benchmark::State& state) {
+    static std::atomic<uint64_t> word{1};
+    const uint64_t before = t_records;
+    for (auto _ : state) {
+        bool same = word.load(std::memory_order_acquire) == 1;
+        benchmark::DoNotOptimize(same);
+    }
+    ExpectRecords(state, before, 0);
 }
 
 // --- Peers doing the same job ------------------------------------------------------------------
@@ -397,6 +460,12 @@ BENCHMARK(BM_LibraryToString)->UseRealTime();
 BENCHMARK(BM_MacroWritten)->UseRealTime();
 BENCHMARK(BM_MacroDroppedModule)->UseRealTime();
 BENCHMARK(BM_MacroDroppedThreshold)->UseRealTime();
+BENCHMARK(BM_MacroWrittenLiteral)->UseRealTime();
+BENCHMARK(BM_MacroDroppedModuleLiteral)->UseRealTime();
+BENCHMARK(BM_MacroDroppedThresholdLiteral)->UseRealTime();
+BENCHMARK(BM_MacroDroppedModuleString)->UseRealTime();
+BENCHMARK(BM_MacroDroppedThresholdString)->UseRealTime();
+BENCHMARK(BM_FloorRememberedVerdict)->UseRealTime();
 BENCHMARK(BM_FloorWritten)->UseRealTime();
 BENCHMARK(BM_FloorWritten)->UseRealTime()->Threads(2);
 BENCHMARK(BM_FloorDropped)->UseRealTime();

@@ -27,7 +27,11 @@
  * Cost
  *   Each macro asks the switches first: a dropped record builds nothing and evaluates nothing
  *   after <<. When it passes, the record is a LogMessage, whose destructor decides once more,
- *   with the length check, so a property changed in between is still honoured.
+ *   with the length check, so a property changed in between is still honoured. A call site whose
+ *   module is a string literal or another const char array remembers the switches' verdict until
+ *   a property anywhere changes, where the switches are read through the property area (a
+ *   device): a dropped record is then one read of the area's serial, one load and a compare. A
+ *   module given any other way (a pointer, a std::string, a char buffer) is asked afresh, uncopied.
  *
  * Severities
  *   A bare name (INFO) always means the library's, whatever the caller's scope holds (libbase's
@@ -52,6 +56,7 @@
 #include <cstdint>
 #include <sstream>
 #include <string>
+#include <string_view>
 
 #define PLUMIX_LOG_EXPORT __attribute__((visibility("default")))
 
@@ -233,7 +238,18 @@ PLUMIX_LOG_EXPORT bool ConvertNonASCII(char c, std::string& out);
 // properties as a LogMessage's destructor, then the one __android_log_write asks before it
 // writes. A severity outside VERBOSE..FATAL is never loggable. A failure to read a property
 // (memory exhausted) reaches the caller, as it does from the constructors.
+//
+// The module may be given as a std::string, a std::string_view, a string literal or another
+// const char* (null is an empty name); only the first overload's argument is a std::string, none
+// is copied into one. IsLoggable reads the switches afresh on every call. A macro's call site
+// whose module is a string literal or another const char array remembers its verdict instead,
+// and asks again only when a property anywhere has changed since (read through the property
+// area's serials, as on a device; a host without one asks afresh every time).
 PLUMIX_LOG_EXPORT bool IsLoggable(LogSeverity severity, const std::string& module);
+PLUMIX_LOG_EXPORT bool IsLoggable(LogSeverity severity, std::string_view module);
+inline bool IsLoggable(LogSeverity severity, const char* module) {
+    return IsLoggable(severity, module == nullptr ? std::string_view() : std::string_view(module));
+}
 
 }  // namespace vendor::korvane::zunt_tools::log
 

@@ -5,8 +5,11 @@
 #include <plumix_log.h>
 
 #include <atomic>
+#include <cstring>
+#include <functional>
 #include <iterator>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -80,6 +83,7 @@ TEST_F(LogTest, EveryThreadsNextRecordFollowsASwitchCreatedOrChanged) {
                     continue;
                 }
                 LogMessage(INFO, "VELK", "step").stream() << now;
+                PLUMIX_LOG(INFO, "VELK") << now;  // one site for all threads
                 seen = now;
                 done.fetch_add(1);
             }
@@ -95,11 +99,86 @@ TEST_F(LogTest, EveryThreadsNextRecordFollowsASwitchCreatedOrChanged) {
     changer.join();
 
     std::vector<int> written(kSteps_);
-    for (const std::string& text : Texts()) ++written.at(std::stoi(text.substr(6)));
+    for (const std::string& text : Texts())
+        ++written.at(std::stoi(text.substr(text.find('>') + 1)));
     for (int s = 0; s < kSteps_; ++s) {
-        EXPECT_EQ(written[s], kSteps[s].written ? kThreads : 0)
+        EXPECT_EQ(written[s], kSteps[s].written ? 2 * kThreads : 0)
                 << "step " << s << ": " << kSteps[s].key << " = \"" << kSteps[s].value << '"';
     }
+}
+
+// A warm call site asks no switch until a property anywhere changes, created, updated or
+// unrelated; then its next record decides afresh, and right. A DEBUG record of VELK at one site.
+TEST_F(LogTest, ASiteRemembersItsVerdictUntilAnyPropertyChanges) {
+    const auto record = [] { PLUMIX_LOG(DEBUG, "VELK") << "debug"; };
+    const Step changes[] = {
+            {kSeverityKey, "1", true},        {kSeverityKey, "2", false}, {kOnKey, "0", false},
+            {"vendor.unrelated", "1", false}, {kSeverityKey, "0", false}, {kOnKey, "1", true},
+            {"vendor.unrelated", "2", true},
+    };
+    for (const char* key : kPropertyKeys) SetAreaProperty(key, "");  // each check shows by its key
+    record();
+    const size_t lookups = PropertyLookups(), value_reads = PropertyValueReads();
+    TakeConsultedKeys();
+    record();
+    EXPECT_TRUE(TakeConsultedKeys().empty());
+    EXPECT_EQ(PropertyLookups(), lookups);
+    EXPECT_EQ(PropertyValueReads(), value_reads);
+    // A written record's destructor still reads for itself.
+    const std::vector<std::string> kDestructorReads = {kOnKey, kCategoryKey, kOnKey, kSeverityKey,
+                                                       kBufferSizeKey};
+    for (const Step& change : changes) {
+        SCOPED_TRACE(std::string(change.key) + " = " + change.value);
+        SetAreaProperty(change.key, change.value);
+        ClearRecords();
+        record();
+        EXPECT_FALSE(TakeConsultedKeys().empty());
+        record();
+        EXPECT_EQ(TakeConsultedKeys(),
+                  change.written ? kDestructorReads : std::vector<std::string>());
+        EXPECT_EQ(Records().size(), change.written ? 2u : 0u);
+    }
+}
+
+// Only a module whose text cannot change is remembered; one that can is asked afresh, uncopied,
+// and gets each record's own verdict at one site.
+TEST_F(LogTest, ASiteRemembersOnlyAModuleWhoseTextCannotChange) {
+    for (const char* key : kPropertyKeys) SetAreaProperty(key, "");  // each check shows by its key
+    static const char kConstArray[] = "QUIB";
+    static const char kTable[][5] = {"QUIB", "VELK"};
+    char buffer[] = "QUIB";
+    const char* pointer = "QUIB";
+    std::string string = "QUIB";
+    std::string_view view = "QUIB";
+    const struct {
+        std::function<void()> record;
+        bool remembered;
+    } kinds[] = {
+            {[] { PLUMIX_LOG(INFO, "QUIB"); }, true},
+            {[] { PLUMIX_LOG(INFO, kConstArray); }, true},
+            {[&] { PLUMIX_LOG(INFO, buffer); }, false},
+            {[&] { PLUMIX_LOG(INFO, pointer); }, false},
+            {[&] { PLUMIX_LOG(INFO, string); }, false},
+            {[&] { PLUMIX_LOG(INFO, view); }, false},
+            {[] {
+                 for (const auto& name : kTable) PLUMIX_LOG(INFO, name) << name;
+             },
+             false},
+    };
+    for (size_t i = 0; i < std::size(kinds); ++i) {
+        kinds[i].record();
+        TakeConsultedKeys();
+        kinds[i].record();
+        EXPECT_EQ(TakeConsultedKeys().empty(), kinds[i].remembered) << "kind " << i;
+    }
+    EXPECT_EQ(Texts(), TextList({"<operator()>VELK", "<operator()>VELK"}));
+    std::strcpy(buffer, "VELK");
+    pointer = "VELK";
+    string = "VELK";
+    view = "VELK";
+    ClearRecords();
+    for (const auto& kind : kinds) kind.record();
+    EXPECT_EQ(Records().size(), 5u);
 }
 
 }  // namespace

@@ -25,8 +25,8 @@
 #include <cstring>
 #include <exception>
 #include <iostream>
-#include <sstream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "../common/severities.h"
+#include "../switches/property_area.h"
 #include "../switches/switch_questions.h"
 #include "log_write.h"
 #include "process_locks.h"
@@ -34,6 +35,22 @@ void WriteWhole(std::ostringstream& stream, const char* data, size_t size) {
 
 // Here rather than in each caller, so that one generation serves the whole process.
 std::atomic<uint32_t> internal::g_rate_limit_generation{0};
+
+namespace internal {
+namespace {
+
+// The destructor's gate, without a record, and then liblog's own filter, which the write meets:
+// what the macros ask before they build one. Called directly, not through the export table.
+bool IsLoggableNow(LogSeverity severity, std::string_view module) {
+    const ErrnoKeeper errno_keeper;
+    const int priority = AndroidPriority(severity);
+    if (priority == ANDROID_LOG_UNKNOWN) return false;
+    if (AskSwitches(severity, module.data(), module.size()) != SwitchVerdict::kPass) return false;
+    return PassesPlatformFilter(priority, module.data(), module.size());
+}
+
+}  // namespace
+}  // namespace internal
 
 LogMessage::LogMessage(LogSeverity severity, const std::string& module,
                        const std::string& className, const std::string& funcName) {
@@ -99,14 +116,36 @@ std::string LogMessage::ToString() {
     return stream_.str();
 }
 
-// The destructor's gate, without a record, and then liblog's own filter, which the write meets:
-// what the macros ask before they build one.
 bool IsLoggable(LogSeverity severity, const std::string& module) {
-    const internal::ErrnoKeeper errno_keeper;
+    return internal::IsLoggableNow(severity, module);
+}
+
+bool IsLoggable(LogSeverity severity, std::string_view module) {
+    return internal::IsLoggableNow(severity, module);
+}
+
+namespace internal {
+
+bool IsLoggableAt(SiteVerdict& site, LogSeverity severity, std::string_view module) {
+    // Without the area's serial, nothing tells when a verdict goes stale.
+    if (!HasPropertyArea()) return IsLoggableNow(severity, module);
+    const ErrnoKeeper errno_keeper;
     const int priority = AndroidPriority(severity);
     if (priority == ANDROID_LOG_UNKNOWN) return false;
-    if (internal::AskSwitches(severity, module) != internal::SwitchVerdict::kPass) return false;
-    return internal::PassesPlatformFilter(priority, module);
+    // Read before the switches: a change after it shows as another serial at the next record.
+    const uint64_t dropped =
+            SiteVerdict::DroppedAt(__system_property_area_serial(), severity, module.data());
+    const uint64_t passed = dropped | SiteVerdict::kPasses;
+    if (site.Load() != passed) {
+        const bool passes =
+                AskSwitches(severity, module.data(), module.size()) == SwitchVerdict::kPass;
+        site.Store(passes ? passed : dropped);
+        if (!passes) return false;
+    }
+    // The process's minimum priority is not a property: asked every time.
+    return PassesPlatformFilter(priority, module.data(), module.size());
 }
+
+}  // namespace internal
 
 }  // namespace vendor::korvane::zunt_tools::log

@@ -79,9 +79,9 @@ size_t RecordTextLimit(const std::string& module) {
     return TextLimit(WrittenTag(module));
 }
 
-bool PassesPlatformFilter(int priority, const std::string& module) {
-    return __android_log_is_loggable(priority, WrittenTag(module).c_str(), ANDROID_LOG_VERBOSE) !=
-           0;
+bool PassesPlatformFilter(int priority, const char* module, size_t size) {
+    return __android_log_is_loggable(priority, WrittenTag(module, size).c_str(),
+                                     ANDROID_LOG_VERBOSE) != 0;
 }
 
 void WriteRecord(int priority, const std::string& module, const char* text) {

@@ -15,7 +15,7 @@ size_t RecordTextLimit(const std::string& module);
 // __android_log_write asks before it writes, about the tag the record is written with. On a
 // device the tag's log.tag and persist.log.tag properties and the process's minimum priority
 // answer it; on a host the minimum priority alone, INFO unless the program lowers it.
-bool PassesPlatformFilter(int priority, const std::string& module);
+bool PassesPlatformFilter(int priority, const char* module, size_t size);
 
 // Writes text, up to its first NUL, as one record of this priority with the module's tag, or,
 // when it is longer than a record carries, as consecutive records that joined in order are

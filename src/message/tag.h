@@ -2,6 +2,7 @@
 // that records carry.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
 #include <string>
@@ -43,6 +44,13 @@ class WrittenTag {
         std::memcpy(cut_, tag_, size_);
         cut_[size_] = '\0';
         tag_ = cut_;
+    }
+    // The same for size bytes at module, which need not end in a NUL: copied, to end in one.
+    WrittenTag(const char* module, size_t size) : tag_(cut_) {
+        std::string_view name(module, size);
+        name = name.substr(0, name.find('\0'));
+        size_ = name.size() <= kMaxTagLength ? name.size() : Utf8CutBefore(name, kMaxTagLength);
+        *std::copy_n(name.data(), size_, cut_) = '\0';
     }
     WrittenTag(const WrittenTag&) = delete;
     WrittenTag& operator=(const WrittenTag&) = delete;

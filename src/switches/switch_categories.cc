@@ -66,9 +66,11 @@ uint64_t UpperCased(uint64_t word) {
 }  // namespace
 
 const Category* FindCategory(const std::string& module) {
-    const size_t size = module.size();
+    return FindCategory(module.data(), module.size());
+}
+
+const Category* FindCategory(const char* name, size_t size) {
     if (size < kShortestKeyed || size > kLongestKeyed) return nullptr;
-    const char* const name = module.data();
     const bool long_name = WordSize(size) == 8;
     const uint64_t head = UpperCased(long_name ? WordAt<uint64_t>(name) : WordAt<uint32_t>(name));
     const uint64_t tail = UpperCased(long_name ? WordAt<uint64_t>(name + size - 8)
@@ -81,7 +83,11 @@ const Category* FindCategory(const std::string& module) {
 }
 
 bool IsEnabledIn(CategorySet enabled, const std::string& module) {
-    const Category* category = FindCategory(module);
+    return IsEnabledIn(enabled, module.data(), module.size());
+}
+
+bool IsEnabledIn(CategorySet enabled, const char* module, size_t size) {
+    const Category* category = FindCategory(module, size);
     return category != nullptr && IsIn(enabled, *category);
 }
 

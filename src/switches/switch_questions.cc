@@ -36,7 +36,11 @@ bool IsLoggingOn() {
 }
 
 bool IsModuleEnabled(const std::string& module) {
-    return IsEnabledIn(reader<kCategoryMask, CategoriesAnswer>.Read(), module);
+    return IsModuleEnabled(module.data(), module.size());
+}
+
+bool IsModuleEnabled(const char* module, size_t size) {
+    return IsEnabledIn(reader<kCategoryMask, CategoriesAnswer>.Read(), module, size);
 }
 
 bool IsSevereEnough(int severity) {
@@ -59,9 +63,13 @@ bool AreDumpsOnFor(const std::string& module) {
 // The order of the reads is kept exactly as records have always made them: each read is
 // observable, as the moment an operator's change takes effect for the record.
 SwitchVerdict AskSwitches(int severity, const std::string& module) {
+    return AskSwitches(severity, module.data(), module.size());
+}
+
+SwitchVerdict AskSwitches(int severity, const char* module, size_t size) {
     const bool on = IsLoggingOn();
     if (on && severity >= kError) return SwitchVerdict::kPass;
-    if (!IsModuleEnabled(module)) {
+    if (!IsModuleEnabled(module, size)) {
         return on ? SwitchVerdict::kModuleNotEnabled : SwitchVerdict::kLoggingOff;
     }
     if (!IsLoggingOn()) return SwitchVerdict::kLoggingOff;

@@ -10,6 +10,7 @@ namespace vendor::korvane::zunt_tools::log::internal {
 bool IsLoggingOn();
 // The module, compared without regard to ASCII case, has its bit set in the category mask.
 bool IsModuleEnabled(const std::string& module);
+bool IsModuleEnabled(const char* module, size_t size);
 // The threshold is at most severity.
 bool IsSevereEnough(int severity);
 // The buffer size, which a record must stay below; 0 sets no limit.
@@ -32,5 +33,7 @@ enum class SwitchVerdict {
 // unless logging is on and severity is ERROR or above, the module, the on switch again and the
 // threshold, stopping at the first that says no.
 SwitchVerdict AskSwitches(int severity, const std::string& module);
+// The same for a module of size bytes at module, which need not end in a NUL: nothing is copied.
+SwitchVerdict AskSwitches(int severity, const char* module, size_t size);
 
 }  // namespace vendor::korvane::zunt_tools::log::internal

@@ -139,8 +139,11 @@ inline bool IsIn(CategorySet enabled, const Category& category) {
 
 // The table's entry for module, compared without regard to ASCII case; null when it has none.
 const Category* FindCategory(const std::string& module);
+// The same for the size bytes at name, which need not end in a NUL.
+const Category* FindCategory(const char* name, size_t size);
 // The module has a table entry in the set.
 bool IsEnabledIn(CategorySet enabled, const std::string& module);
+bool IsEnabledIn(CategorySet enabled, const char* module, size_t size);
 
 // VERBOSE .. FATAL; the number itself outside 0..6.
 std::string SeverityName(int severity);

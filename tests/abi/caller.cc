@@ -30,7 +30,8 @@ int main() {
     if (!log::ConvertNonASCII('\x80', out) || log::ConvertNonASCII('\x7F', out)) return 7;
     if (out != "<CR>80") return 8;
 
-    if (!log::IsLoggable(log::INFO, "VELK") || log::IsLoggable(log::DEBUG, "VELK")) return 9;
+    const std::string velk = "VELK";
+    if (!log::IsLoggable(log::INFO, velk) || log::IsLoggable(log::DEBUG, "VELK")) return 9;
     int streamed = 0;
     PLUMIX_LOG(INFO, "VELK") << "id " << ++streamed;
     PLUMIX_LOG_CLASS(DEBUG, "VELK", "Hal") << "id " << ++streamed;  // below the threshold

@@ -12,8 +12,19 @@
 #include <cstring>
 #include <ostream>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <utility>
+
+// The property area's serial, which bionic changes whenever any property is added or set. On
+// bionic it is always there; elsewhere a process that defines it (a test's in-memory area) has
+// one, and a glibc host has none. Read here, in the caller, so that a remembered verdict costs
+// no call into the library.
+#if defined(__BIONIC__)
+#include <sys/system_properties.h>
+#else
+extern "C" [[gnu::weak]] uint32_t __system_property_area_serial();
+#endif
 
 namespace vendor::korvane::zunt_tools::log::internal {
 
@@ -262,6 +273,86 @@ void Dump(const std::string& module, const std::string& className, const char* f
     } while (rest > 0);
 }
 
+// A macro call site's memory of its last verdict, in one word, so that no thread reads a verdict
+// beside another's serial: the property area's serial it was decided under (bits 32-63), the low
+// 27 bits of the module's address (5-31), that it is remembered (4), that the record passes the
+// switches (3), and the severity (0-2). Zero, as built, matches no question. A verdict is taken
+// only for the serial read before its switches were asked, so a property changed since shows as
+// another serial; the address keeps apart the names of one site that picks its array from a
+// table. Only a drop is answered here: a record that passes still asks liblog's filter.
+class SiteVerdict {
+  public:
+    static constexpr uint64_t kPasses = 1 << 3;
+
+    // The word remembered for a record dropped at this serial, severity and module.
+    static uint64_t DroppedAt(uint32_t area_serial, LogSeverity severity, const char* module) {
+        constexpr uint64_t kRemembered = 1 << 4;
+        const auto address = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(module)) << 5;
+        return uint64_t{area_serial} << 32 | address | kRemembered |
+               (static_cast<uint32_t>(severity) & 7);
+    }
+
+    uint64_t Load() const { return word_.load(std::memory_order_relaxed); }
+    void Store(uint64_t word) { word_.store(word, std::memory_order_relaxed); }
+
+  private:
+    static_assert(std::atomic<uint64_t>::is_always_lock_free, "a site's word is lock-free");
+    std::atomic<uint64_t> word_{0};
+};
+
+// IsLoggable for a call site with a SiteVerdict: answers from it when it still holds, or asks
+// and remembers. An out-of-range severity, which the 3 bits may confuse with another, can only
+// be answered "dropped", its right answer.
+PLUMIX_LOG_EXPORT bool IsLoggableAt(SiteVerdict& site, LogSeverity severity,
+                                    std::string_view module);
+
+// A module's text, however given; a null pointer is an empty name.
+inline std::string_view ModuleText(std::string_view module) {
+    return module;
+}
+inline std::string_view ModuleText(const char* module) {
+    return module == nullptr ? std::string_view() : std::string_view(module);
+}
+
+// A module as the LogMessage of a passing record takes it: a std::string as it is, anything else
+// copied into one only now.
+inline const std::string& ModuleString(const std::string& module) {
+    return module;
+}
+template <typename Module>
+std::string ModuleString(const Module& module) {
+    return std::string(ModuleText(module));
+}
+
+// A module whose text cannot change between records: a string literal or another const char
+// array, whose text is taken as fixed. A mutable char buffer, a pointer or a string may hold
+// another name next time.
+template <typename Module>
+inline constexpr bool kIsFixedText = false;
+template <size_t N>
+inline constexpr bool kIsFixedText<const char (&)[N]> = true;
+
+// The macros' gate. site() gives the call site's SiteVerdict, made only for a fixed text.
+template <typename Module, typename Site>
+bool IsLoggableHere(LogSeverity severity, Module&& module, Site site) {
+    if constexpr (kIsFixedText<Module>) {
+#if !defined(__BIONIC__)
+// A caller that defines the function itself (a test's own property area) would be told that its
+// address cannot be null.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Waddress"
+        if (__system_property_area_serial == nullptr) return IsLoggable(severity, module);
+#pragma GCC diagnostic pop
+#endif
+        const uint64_t dropped =
+                SiteVerdict::DroppedAt(__system_property_area_serial(), severity, module);
+        if (site().Load() == dropped) return false;
+        return IsLoggableAt(site(), severity, module);
+    } else {
+        return IsLoggable(severity, ModuleText(module));
+    }
+}
+
 // Gives the streamed record the type of the branch that skips it.
 struct Voidify {
     void operator&(std::ostream&) {}
@@ -269,7 +360,7 @@ struct Voidify {
 
 }  // namespace vendor::korvane::zunt_tools::log::internal
 
-// The macros ask IsLoggable first and build the LogMessage only when it says yes; the
+// The macros ask IsLoggableHere first and build the LogMessage only when it says yes; the
 // destructor then decides once more, with the length check, so a property changed in between is
 // still honoured. Each macro's locals carry a number of its own (__COUNTER__), so that a macro
 // nested in another's streamed text shadows none of them.
@@ -318,21 +409,26 @@ struct Voidify {
     for (bool PLUMIX_LOG_NAME_(go, id) =                                                        \
                  PLUMIX_LOG_ABOVE_FLOOR_(PLUMIX_LOG_NAME_(sev, id)) && (condition);             \
          PLUMIX_LOG_NAME_(go, id); PLUMIX_LOG_NAME_(go, id) = false)                            \
-    PLUMIX_LOG_DECLARE_(const ::std::string& PLUMIX_LOG_NAME_(mod, id) = (module))
+    PLUMIX_LOG_DECLARE_(auto&& PLUMIX_LOG_NAME_(mod, id) = (module))
 
 // The gate, then the rate limit, then the record and everything streamed into it; one
 // expression, built only when both say yes.
-#define PLUMIX_LOG_RECORD_IF_(id, admitted, className, tail)                                \
-    !::vendor::korvane::zunt_tools::log::IsLoggable(PLUMIX_LOG_NAME_(sev, id),              \
-                                                    PLUMIX_LOG_NAME_(mod, id)) ||           \
-                    !(admitted)                                                             \
-            ? (void)0                                                                       \
-            : ::vendor::korvane::zunt_tools::log::internal::Voidify() &                     \
-                      ::vendor::korvane::zunt_tools::log::internal::MacroRecord(            \
-                              ::vendor::korvane::zunt_tools::log::LogMessage(               \
-                                      PLUMIX_LOG_NAME_(sev, id), PLUMIX_LOG_NAME_(mod, id), \
-                                      (className), __func__),                               \
-                              tail)                                                         \
+#define PLUMIX_LOG_RECORD_IF_(id, admitted, className, tail)                                       \
+    !::vendor::korvane::zunt_tools::log::internal::IsLoggableHere(                                 \
+            PLUMIX_LOG_NAME_(sev, id), PLUMIX_LOG_NAME_(mod, id),                                  \
+            []() -> ::vendor::korvane::zunt_tools::log::internal::SiteVerdict& {                   \
+                static ::vendor::korvane::zunt_tools::log::internal::SiteVerdict plumix_log_site_; \
+                return plumix_log_site_;                                                           \
+            }) || !(admitted)                                                                      \
+            ? (void)0                                                                              \
+            : ::vendor::korvane::zunt_tools::log::internal::Voidify() &                            \
+                      ::vendor::korvane::zunt_tools::log::internal::MacroRecord(                   \
+                              ::vendor::korvane::zunt_tools::log::LogMessage(                      \
+                                      PLUMIX_LOG_NAME_(sev, id),                                   \
+                                      ::vendor::korvane::zunt_tools::log::internal::ModuleString(  \
+                                              PLUMIX_LOG_NAME_(mod, id)),                          \
+                                      (className), __func__),                                      \
+                              tail)                                                                \
                               .stream()
 
 // The rate limit of one call site, whatever function or lambda holds it.
