@@ -136,20 +136,31 @@ class SiteGeneration {
 // threads. A record the destructor then drops (the length check, a switch changed in between)
 // has spent its pass.
 
+// A site's count of passes, from 0 again in each generation.
+class PassCount {
+  public:
+    std::atomic<uint64_t>& Current() {
+        if (generation_.IsNew()) passes_.store(0, std::memory_order_relaxed);
+        return passes_;
+    }
+
+  private:
+    SiteGeneration generation_;
+    std::atomic<uint64_t> passes_{0};
+};
+
 // Writes the 1st, (n+1)th, (2n+1)th ... pass; an n below 2 writes every pass.
 class EveryN {
   public:
     template <typename Count>
     bool ShouldWrite(Count n) {
         static_assert(std::is_integral_v<Count>, "n is an integer");
-        if (generation_.IsNew()) passes_.store(0, std::memory_order_relaxed);
-        const uint64_t pass = passes_.fetch_add(1, std::memory_order_relaxed);
+        const uint64_t pass = passes_.Current().fetch_add(1, std::memory_order_relaxed);
         return n < 2 || pass % static_cast<uint64_t>(n) == 0;
     }
 
   private:
-    SiteGeneration generation_;
-    std::atomic<uint64_t> passes_{0};
+    PassCount passes_;
 };
 
 // Writes the first n passes.
@@ -158,17 +169,16 @@ class FirstN {
     template <typename Count>
     bool ShouldWrite(Count n) {
         static_assert(std::is_integral_v<Count>, "n is an integer");
-        if (generation_.IsNew()) passes_.store(0, std::memory_order_relaxed);
+        std::atomic<uint64_t>& passes = passes_.Current();
         if (n < 1) return false;
         const auto limit = static_cast<uint64_t>(n);
         // Past the limit a pass only reads, so the count neither contends nor wraps.
-        if (passes_.load(std::memory_order_relaxed) >= limit) return false;
-        return passes_.fetch_add(1, std::memory_order_relaxed) < limit;
+        if (passes.load(std::memory_order_relaxed) >= limit) return false;
+        return passes.fetch_add(1, std::memory_order_relaxed) < limit;
     }
 
   private:
-    SiteGeneration generation_;
-    std::atomic<uint64_t> passes_{0};
+    PassCount passes_;
 };
 
 // Writes a pass when seconds have gone by on the monotonic clock since the last one written, the
