@@ -21,8 +21,8 @@
  *   minimum priority, on a host that minimum alone, INFO unless the program lowers it.
  *
  *   On a host, which has no property service, the library applies as it loads the settings of
- *   PLUMIX_LOG_SWITCHES ("vendor.plumix.log.severity=1 vendor.plumix.dumplog.on=1"), and lowers
- *   liblog's minimum by ANDROID_LOG_TAGS ("*:d"); a device ignores both.
+ *   PLUMIX_LOG_SWITCHES ("vendor.plumix.log.severity=1 vendor.plumix.dumplog.on=1"), and sets
+ *   liblog's minimum priority by ANDROID_LOG_TAGS ("*:d"); a device ignores both.
  *
  * Cost
  *   Each macro asks the switches first: a dropped record builds nothing and evaluates nothing
@@ -60,9 +60,7 @@
 
 #define PLUMIX_LOG_EXPORT __attribute__((visibility("default")))
 
-// ---------------------------------------------------------------------------------------------
-// Records
-// ---------------------------------------------------------------------------------------------
+// Records -----------------------------------------------------------------------------------------
 
 // PLUMIX_LOG(severity, module) << ...;
 //   PLUMIX_LOG(INFO, "VELK") << "started, id " << id;          // "<run>started, id 7"
@@ -91,9 +89,7 @@
 #define PLUMIX_PLOG_CLASS(severity, module, className) \
     PLUMIX_PLOG_AT_(__COUNTER__, severity, module, className)
 
-// ---------------------------------------------------------------------------------------------
-// Rate-limited records
-// ---------------------------------------------------------------------------------------------
+// Rate-limited records ----------------------------------------------------------------------------
 // Each counts, per call site and exactly on any number of threads, only the records that passed
 // the switches, so a module switched on shows its first record at once. The site is one per
 // instantiation of the code around it: each instantiation of a template or generic lambda, and
@@ -124,9 +120,7 @@
 #define PLUMIX_LOG_CLASS_EVERY_N_SEC(severity, module, className, seconds) \
     PLUMIX_LOG_EVERY_N_SEC_AT_(__COUNTER__, severity, module, className, seconds)
 
-// ---------------------------------------------------------------------------------------------
-// Dumps
-// ---------------------------------------------------------------------------------------------
+// Dumps -------------------------------------------------------------------------------------------
 
 // DUMPLOG(module, __func__, data, length) for data a pointer to any byte type (char, unsigned
 // char, signed char, std::byte, void) or a contiguous container of them (std::vector<uint8_t>,
@@ -140,9 +134,7 @@
             (module), (className), __func__,               \
             ::vendor::korvane::zunt_tools::log::internal::BytesOf(data), (length))
 
-// ---------------------------------------------------------------------------------------------
-// Compile-time floor
-// ---------------------------------------------------------------------------------------------
+// Compile-time floor ------------------------------------------------------------------------------
 // With PLUMIX_LOG_MIN_SEVERITY defined before this header is included (a bare severity name or
 // its number 0 to 6, the same in every file of a program; anything else, an Android priority
 // included, does not compile), no record macro writes a record below it,
@@ -152,9 +144,7 @@
 
 namespace vendor::korvane::zunt_tools::log {
 
-// ---------------------------------------------------------------------------------------------
-// The binary interface
-// ---------------------------------------------------------------------------------------------
+// The binary interface ----------------------------------------------------------------------------
 // Callers built against this header link by these exact names and allocate these classes on
 // their own stacks.
 
