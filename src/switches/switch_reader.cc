@@ -17,10 +17,9 @@ bool Equals(const std::string& value, const std::string& text) {
 
 }  // namespace
 
-const SwitchReader::LibbaseArguments& SwitchReader::Arguments() {
-    const LibbaseArguments* published = libbase_arguments_.load(std::memory_order_acquire);
-    if (published != nullptr) return *published;
+const SwitchReader::LibbaseArguments& SwitchReader::PublishArguments() {
     const auto* made = new LibbaseArguments{key_, default_text_};
+    const LibbaseArguments* published = nullptr;
     if (libbase_arguments_.compare_exchange_strong(published, made, std::memory_order_acq_rel,
                                                    std::memory_order_acquire)) {
         return *made;
@@ -30,7 +29,8 @@ const SwitchReader::LibbaseArguments& SwitchReader::Arguments() {
 }
 
 uint32_t SwitchReader::ReadThroughLibbase() {
-    const LibbaseArguments& arguments = Arguments();
+    const LibbaseArguments* published = libbase_arguments_.load(std::memory_order_acquire);
+    const LibbaseArguments& arguments = published != nullptr ? *published : PublishArguments();
     const std::string text = android::base::GetProperty(arguments.key, arguments.default_text);
     // Most reads meet the default, whose answer is known.
     if (Equals(text, arguments.default_text)) return default_answer_;

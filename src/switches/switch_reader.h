@@ -67,7 +67,8 @@ class SwitchReader {
         std::string default_text;
     };
 
-    const LibbaseArguments& Arguments();
+    // Apart from the read, so that the read itself stays a load and a compare.
+    const LibbaseArguments& PublishArguments();
     uint32_t ReadThroughLibbase();
     uint32_t LookUp(uint64_t since);
     uint32_t Refresh(const prop_info* info);
