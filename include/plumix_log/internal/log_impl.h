@@ -342,9 +342,9 @@ inline constexpr bool kIsFixedText = false;
 template <size_t N>
 inline constexpr bool kIsFixedText<const char (&)[N]> = true;
 
-// The macros' gate. site() gives the call site's SiteVerdict, made only for a fixed text.
-template <typename Module, typename Site>
-bool IsLoggableHere(LogSeverity severity, Module&& module, Site site) {
+// The macros' gate, with the call site's SiteVerdict, which only a fixed text uses.
+template <typename Module>
+bool IsLoggableHere(LogSeverity severity, Module&& module, SiteVerdict& site) {
     if constexpr (kIsFixedText<Module>) {
 #if !defined(__BIONIC__)
 // A caller that defines the function itself (a test's own property area) would be told that its
@@ -356,8 +356,8 @@ bool IsLoggableHere(LogSeverity severity, Module&& module, Site site) {
 #endif
         const uint64_t dropped =
                 SiteVerdict::DroppedAt(__system_property_area_serial(), severity, module);
-        if (site().Load() == dropped) return false;
-        return IsLoggableAt(site(), severity, module);
+        if (site.Load() == dropped) return false;
+        return IsLoggableAt(site, severity, module);
     } else {
         return IsLoggable(severity, ModuleText(module));
     }
@@ -423,25 +423,24 @@ struct Voidify {
 
 // The gate, then the rate limit, then the record and everything streamed into it; one
 // expression, built only when both say yes.
-#define PLUMIX_LOG_RECORD_IF_(id, admitted, className, tail)                                       \
-    !::vendor::korvane::zunt_tools::log::internal::IsLoggableHere(                                 \
-            PLUMIX_LOG_NAME_(sev, id), PLUMIX_LOG_NAME_(mod, id),                                  \
-            []() -> ::vendor::korvane::zunt_tools::log::internal::SiteVerdict& {                   \
-                static ::vendor::korvane::zunt_tools::log::internal::SiteVerdict plumix_log_site_; \
-                return plumix_log_site_;                                                           \
-            }) || !(admitted)                                                                      \
-            ? (void)0                                                                              \
-            : ::vendor::korvane::zunt_tools::log::internal::Voidify() &                            \
-                      ::vendor::korvane::zunt_tools::log::internal::MacroRecord(                   \
-                              ::vendor::korvane::zunt_tools::log::LogMessage(                      \
-                                      PLUMIX_LOG_NAME_(sev, id),                                   \
-                                      ::vendor::korvane::zunt_tools::log::internal::ModuleString(  \
-                                              PLUMIX_LOG_NAME_(mod, id)),                          \
-                                      (className), __func__),                                      \
-                              tail)                                                                \
+#define PLUMIX_LOG_RECORD_IF_(id, admitted, className, tail)                                      \
+    !::vendor::korvane::zunt_tools::log::internal::IsLoggableHere(                                \
+            PLUMIX_LOG_NAME_(sev, id), PLUMIX_LOG_NAME_(mod, id),                                 \
+            PLUMIX_LOG_SITE_(SiteVerdict)) ||                                                     \
+                    !(admitted)                                                                   \
+            ? (void)0                                                                             \
+            : ::vendor::korvane::zunt_tools::log::internal::Voidify() &                           \
+                      ::vendor::korvane::zunt_tools::log::internal::MacroRecord(                  \
+                              ::vendor::korvane::zunt_tools::log::LogMessage(                     \
+                                      PLUMIX_LOG_NAME_(sev, id),                                  \
+                                      ::vendor::korvane::zunt_tools::log::internal::ModuleString( \
+                                              PLUMIX_LOG_NAME_(mod, id)),                         \
+                                      (className), __func__),                                     \
+                              tail)                                                               \
                               .stream()
 
-// The rate limit of one call site, whatever function or lambda holds it.
+// The state of one call site (its verdict, its rate limit), whatever function or lambda holds it;
+// constant-initialised, so reaching it costs no guard.
 #define PLUMIX_LOG_SITE_(Limit)                                                      \
     []() -> ::vendor::korvane::zunt_tools::log::internal::Limit& {                   \
         static ::vendor::korvane::zunt_tools::log::internal::Limit plumix_log_site_; \
